@@ -1,0 +1,106 @@
+#include "core/base/Encoding.h"
+
+#include "core/base/Gb18030.h"
+
+namespace kt90 {
+
+bool isValidUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    std::size_t len = 0;
+    std::uint32_t cp = 0;
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    } else if ((lead & 0xE0) == 0xC0) {
+      len = 2;
+      cp = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+      len = 3;
+      cp = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+      len = 4;
+      cp = lead & 0x07;
+    } else {
+      return false;
+    }
+    if (i + len > text.size()) return false;
+    for (std::size_t k = 1; k < len; ++k) {
+      const auto c = static_cast<unsigned char>(text[i + k]);
+      if ((c & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (c & 0x3F);
+    }
+    const bool overlong = (len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000);
+    if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += len;
+  }
+  return true;
+}
+
+namespace {
+
+void appendUtf8(std::string& out, std::uint32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+}  // namespace
+
+std::string utf16leToUtf8(ByteView bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    std::uint32_t unit = readU16(&bytes[i]);
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
+      const std::uint32_t low = readU16(&bytes[i + 2]);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+        i += 2;
+      } else {
+        unit = 0xFFFD;
+      }
+    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+      unit = 0xFFFD;
+    }
+    appendUtf8(out, unit);
+  }
+  return out;
+}
+
+std::string decodeTextFile(ByteView bytes) {
+  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) return utf16leToUtf8(bytes.subspan(2));
+  if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+    bytes = bytes.subspan(3);
+  }
+  const std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (isValidUtf8(raw)) return std::string(raw);
+  return gb18030ToUtf8(raw);
+}
+
+std::string ansiToUtf8(std::string_view ansi) {
+  bool ascii = true;
+  for (char c : ansi) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  return ascii ? std::string(ansi) : gb18030ToUtf8(ansi);
+}
+
+std::string utf8ToAnsi(std::string_view utf8) {
+  bool ascii = true;
+  for (char c : utf8) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  return ascii ? std::string(utf8) : utf8ToGb18030(utf8);
+}
+
+}  // namespace kt90

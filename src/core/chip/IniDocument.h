@@ -1,0 +1,40 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kt90 {
+
+// A parsed INI text with the reading rules of the Windows private-profile functions:
+// "[section]" headers, "key=value" lines, section and key names compared without regard
+// to ASCII case, the first of duplicate sections and keys wins, lines starting with ';'
+// are comments, blanks around names and values are dropped, and a value enclosed in a
+// pair of matching quotes loses them.
+class IniDocument {
+ public:
+  IniDocument() = default;
+  explicit IniDocument(std::string_view utf8Text);
+
+  std::optional<std::string> value(std::string_view section, std::string_view key) const;
+
+ private:
+  struct Entry {
+    std::string key;
+    std::string value;
+  };
+  struct Section {
+    std::string name;
+    std::vector<Entry> entries;
+  };
+  std::vector<Section> sections_;
+};
+
+// The integer rule of GetPrivateProfileInt as this program applies it: leading blanks are
+// skipped, an optional sign, then "0x"/"0X" and hexadecimal digits or decimal digits; the
+// number ends at the first other character (trailing junk is ignored); no digits give 0;
+// the value wraps to 32 bits.
+std::int32_t parseProfileInt(std::string_view text);
+
+}  // namespace kt90

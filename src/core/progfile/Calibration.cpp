@@ -1,0 +1,33 @@
+#include "core/progfile/Calibration.h"
+
+namespace kt90 {
+
+std::array<std::uint8_t, CalibrateInfo::kStoredSize> CalibrateInfo::stored() const {
+  std::array<std::uint8_t, kStoredSize> out{};
+  writeU32(&out[0], rul);
+  writeU16(&out[4], min);
+  writeU16(&out[6], max);
+  out[8] = lowerMin;
+  out[9] = lowerMax;
+  out[10] = upperMin;
+  out[11] = upperMax;
+  return out;
+}
+
+void CalibrateInfo::setStored(const std::uint8_t* p) {
+  rul = readU32(p);
+  min = readU16(p + 4);
+  max = readU16(p + 6);
+  lowerMin = p[8];
+  lowerMax = p[9];
+  upperMin = p[10];
+  upperMax = p[11];
+}
+
+void CalibrateInfo::clearParameters() {
+  const bool keepOffered = offered;
+  *this = CalibrateInfo{};
+  offered = keepOffered;
+}
+
+}  // namespace kt90

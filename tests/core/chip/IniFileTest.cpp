@@ -1,0 +1,131 @@
+#include "core/chip/CIniFile.h"
+#include "core/chip/IniDocument.h"
+#include "core/chip/IniKeyWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/base/FileIo.h"
+#include "core/base/Gb18030.h"
+
+namespace kt90 {
+namespace {
+
+TEST(ProfileInt, DecimalHexSignBlanksAndJunk) {
+  EXPECT_EQ(parseProfileInt("123"), 123);
+  EXPECT_EQ(parseProfileInt("0x1F"), 31);
+  EXPECT_EQ(parseProfileInt("0XfF"), 255);
+  EXPECT_EQ(parseProfileInt("  42"), 42);
+  EXPECT_EQ(parseProfileInt("-5"), -5);
+  EXPECT_EQ(parseProfileInt("+7"), 7);
+  EXPECT_EQ(parseProfileInt("12abc"), 12);
+  EXPECT_EQ(parseProfileInt("0x"), 0);
+  EXPECT_EQ(parseProfileInt("abc"), 0);
+  EXPECT_EQ(parseProfileInt(""), 0);
+  EXPECT_EQ(parseProfileInt("4294967295"), -1);  // wraps to 32 bits
+  EXPECT_EQ(static_cast<std::uint32_t>(parseProfileInt("0x100000001")), 1u);
+}
+
+TEST(IniDocument, NamesIgnoreCaseFirstWinsCommentsAndQuotes) {
+  const IniDocument ini(
+      "; comment\r\n"
+      "[ROM]\r\n"
+      "  BitWidth = 16 \r\n"
+      "bitwidth=8\r\n"
+      ";Size=99\r\n"
+      "Size=\"0x400\"\r\n"
+      "[rom]\r\n"
+      "Extra=1\r\n"
+      "[General]\n"
+      "Name=  spaced value  \n"
+      "NoEquals\n");
+  EXPECT_EQ(ini.value("rom", "BITWIDTH"), "16");
+  EXPECT_EQ(ini.value("ROM", "Size"), "0x400");
+  EXPECT_FALSE(ini.value("ROM", "Extra").has_value());
+  EXPECT_EQ(ini.value("General", "Name"), "spaced value");
+  EXPECT_FALSE(ini.value("General", "NoEquals").has_value());
+  EXPECT_FALSE(ini.value("Missing", "Size").has_value());
+}
+
+class IniFileTest : public ::testing::Test {
+ protected:
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / ("kt90_ini_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  void SetUp() override { std::filesystem::create_directories(dir); }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+  std::string write(const std::string& name, const Bytes& bytes) {
+    const auto path = dir / name;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return pathToUtf8(path);
+  }
+  static Bytes bytesOf(const std::string& s) { return Bytes(s.begin(), s.end()); }
+};
+
+TEST_F(IniFileTest, MissingFileSectionOrKeyGivesDefault) {
+  const CIniFile missing(pathToUtf8(dir / "none.ini"));
+  EXPECT_EQ(missing.ReadInt("Settings", "CloseUpdata", 1), 1);
+  EXPECT_EQ(missing.ReadString("Settings", "WndTxt", "x"), "x");
+  const CIniFile file(write("a.ini", bytesOf("[Settings]\r\nA=5\r\n")));
+  EXPECT_EQ(file.ReadInt("Settings", "A", 9), 5);
+  EXPECT_EQ(file.ReadInt("Settings", "B", 9), 9);
+  EXPECT_EQ(file.ReadInt("Other", "A", 9), 9);
+  EXPECT_EQ(file.ReadString("Settings", "B"), "");
+}
+
+TEST_F(IniFileTest, LongStringsAreCutAt1023Units) {
+  const std::string longValue(1500, 'x');
+  const CIniFile file(write("long.ini", bytesOf("[S]\nK=" + longValue + "\n")));
+  EXPECT_EQ(file.ReadString("S", "K").size(), 1023u);
+  // Chinese characters count one unit each and are never split.
+  std::string chinese;
+  for (int i = 0; i < 1100; ++i) chinese += "芯";
+  const CIniFile zh(write("zh.ini", bytesOf("[S]\nK=" + chinese + "\n")));
+  EXPECT_EQ(zh.ReadString("S", "K").size(), 1023u * 3);
+}
+
+TEST_F(IniFileTest, Utf8BomUtf16AndGb18030GiveTheSameTexts) {
+  const std::string text = "[OTPOption0_Item0]\r\nName=看门狗\r\nItemCount=2\r\n";
+  Bytes bom = {0xEF, 0xBB, 0xBF};
+  appendBytes(bom, bytesOf(text));
+  Bytes utf16 = {0xFF, 0xFE};
+  for (char16_t c : std::u16string(u"[OTPOption0_Item0]\r\nName=看门狗\r\nItemCount=2\r\n")) appendU16(utf16, c);
+  const std::string gb = utf8ToGb18030(text);
+  ASSERT_NE(gb, text);
+  for (const auto& file : {write("plain.dev", bytesOf(text)), write("bom.dev", bom), write("u16.dev", utf16),
+                           write("gb.dev", bytesOf(gb))}) {
+    const CIniFile ini(file);
+    EXPECT_EQ(ini.ReadString("OTPOption0_Item0", "Name"), "看门狗") << file;
+    EXPECT_EQ(ini.ReadInt("otpoption0_item0", "itemcount", 0), 2) << file;
+  }
+}
+
+TEST_F(IniFileTest, WriteCloseUpdateKeepsTheRestOfTheFile) {
+  const std::string original = "; shipped settings\r\n[Settings]\r\nWndTxt=KT90\r\nCloseUpdata=1\r\nVersion=1.0\r\n\r\n[Other]\r\nX=1\r\n";
+  const CIniFile file(write("set.dll", bytesOf(original)));
+  ASSERT_TRUE(file.WriteCloseUpdate(0));
+  EXPECT_EQ(readWholeFile(pathFromUtf8(file.path())), bytesOf("; shipped settings\r\n[Settings]\r\nWndTxt=KT90\r\nCloseUpdata=0\r\nVersion=1.0\r\n\r\n[Other]\r\nX=1\r\n"));
+  EXPECT_EQ(file.ReadInt("Settings", "CloseUpdata", 1), 0);
+}
+
+TEST(SetIniKey, AddsMissingKeyOrSection) {
+  EXPECT_EQ(setIniKey("[Settings]\r\nA=1\r\n\r\n[B]\r\n", "Settings", "CloseUpdata", "1"),
+            "[Settings]\r\nA=1\r\nCloseUpdata=1\r\n\r\n[B]\r\n");
+  EXPECT_EQ(setIniKey("[B]\nX=1", "Settings", "K", "v"), "[B]\nX=1\n[Settings]\nK=v\n");
+  EXPECT_EQ(setIniKey("", "Settings", "K", "v"), "[Settings]\r\nK=v\r\n");
+}
+
+TEST_F(IniFileTest, WriteKeepsUtf16Encoding) {
+  Bytes utf16 = {0xFF, 0xFE};
+  for (char16_t c : std::u16string(u"[Settings]\r\nWndTxt=烧录器\r\nCloseUpdata=1\r\n")) appendU16(utf16, c);
+  const CIniFile file(write("u16.ini", utf16));
+  ASSERT_TRUE(file.WriteCloseUpdate(0));
+  const auto bytes = readWholeFile(pathFromUtf8(file.path()));
+  ASSERT_TRUE(bytes && bytes->size() > 2);
+  EXPECT_EQ((*bytes)[0], 0xFF);
+  EXPECT_EQ(file.ReadString("Settings", "WndTxt"), "烧录器");
+  EXPECT_EQ(file.ReadInt("Settings", "CloseUpdata", 1), 0);
+}
+
+}  // namespace
+}  // namespace kt90
