@@ -1,0 +1,68 @@
+#include "core/chip/ChipList.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "core/base/FileIo.h"
+
+namespace kt90 {
+namespace {
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool startsWithNoCase(std::string_view entry, std::string_view text) {
+  if (entry.size() < text.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (lowerAscii(entry[i]) != lowerAscii(text[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string_view chipDefinitionFolder(LanguageId language) {
+  if (language == kChinese) return "CH_DEV";
+  if (language == kEnglish) return "EN_DEV";
+  return {};
+}
+
+std::vector<std::string> listChipModels(const std::string& programDir, LanguageId language) {
+  std::vector<std::string> models;
+  const std::string_view folder = chipDefinitionFolder(language);
+  if (folder.empty()) return models;
+  std::error_code ec;
+  std::filesystem::directory_iterator it(pathFromUtf8(programDir) / std::string(folder), ec);
+  for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+    std::error_code typeError;
+    if (!it->is_regular_file(typeError)) continue;
+    const auto& path = it->path();
+    const std::string extension = pathToUtf8(path.extension());
+    if (extension.size() != 4 || !startsWithNoCase(extension, ".dev")) continue;
+    std::string title = pathToUtf8(path.stem());
+    if (!title.empty()) models.push_back(std::move(title));
+  }
+  return models;
+}
+
+std::optional<std::size_t> prefixSearch(const std::vector<std::string>& entries, std::string_view text) {
+  const std::size_t count = entries.size();
+  for (std::size_t step = 0; step < count; ++step) {
+    const std::size_t index = (step + 1) % count;
+    if (startsWithNoCase(entries[index], text)) return index;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::size_t> selectChipEntry(const std::vector<std::string>& entries, std::string_view name) {
+  if (entries.empty()) return std::nullopt;
+  return prefixSearch(entries, name).value_or(0);
+}
+
+ChipListChoice chooseRememberedChip(const std::vector<std::string>& entries, std::string_view remembered) {
+  ChipListChoice choice;
+  choice.selected = selectChipEntry(entries, remembered);
+  if (choice.selected) choice.modelName = entries[*choice.selected];
+  return choice;
+}
+
+}  // namespace kt90

@@ -1,0 +1,38 @@
+#pragma once
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/text/Language.h"
+
+namespace kt90 {
+
+// Folder of the chip definitions of a user-interface language below the program
+// directory: "CH_DEV" for Chinese, "EN_DEV" for English, empty for any other language.
+std::string_view chipDefinitionFolder(LanguageId language);
+
+// File titles of the "*.dev" files of the language's definition folder, in the order the
+// directory listing returns them (no sorting of our own; the extension is compared
+// without regard to case). Sub-folders are not chip models. Empty for an unknown
+// language or a missing folder.
+std::vector<std::string> listChipModels(const std::string& programDir, LanguageId language);
+
+// The chip combo box's prefix search: the first entry that begins with `text`, ignoring
+// ASCII case, searching from the second entry on and wrapping round to the first.
+std::optional<std::size_t> prefixSearch(const std::vector<std::string>& entries, std::string_view text);
+
+// The entry selected for `name`: the prefix search's hit, else the first entry; nothing
+// only when the list is empty.
+std::optional<std::size_t> selectChipEntry(const std::vector<std::string>& entries, std::string_view name);
+
+// What filling the chip list selects for the remembered model name, and the model name
+// that follows from it (the selected entry's text, empty for an empty list).
+struct ChipListChoice {
+  std::optional<std::size_t> selected;
+  std::string modelName;
+};
+ChipListChoice chooseRememberedChip(const std::vector<std::string>& entries, std::string_view remembered);
+
+}  // namespace kt90

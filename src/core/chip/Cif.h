@@ -1,0 +1,28 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/base/Bytes.h"
+
+namespace kt90 {
+
+// The chip information block the programmer needs for a chip; this program never looks
+// inside it.
+inline constexpr std::size_t kCifSize = 2048;
+using CifBlock = std::array<std::uint8_t, kCifSize>;
+
+// "<programDir>/CIF/<model>.cif", the same for every language; empty for a model name
+// that would leave the folder.
+std::string cifPath(const std::string& programDir, const std::string& model);
+
+// The first 2,048 bytes of a file's content; nothing when it is shorter.
+std::optional<CifBlock> cifFromBytes(ByteView bytes);
+
+// Loads the block of `model`: nothing when the file is missing, unreadable or shorter
+// than 2,048 bytes. Only the first 2,048 bytes of a longer file are read.
+std::optional<CifBlock> LoadCif(const std::string& programDir, const std::string& model);
+
+}  // namespace kt90
