@@ -23,8 +23,8 @@ std::vector<std::string> listChipModels(const std::string& programDir, LanguageI
 // ASCII case, searching from the second entry on and wrapping round to the first.
 std::optional<std::size_t> prefixSearch(const std::vector<std::string>& entries, std::string_view text);
 
-// The entry selected for `name`: the prefix search's hit, else the first entry; nothing
-// only when the list is empty.
+// The entry selected for `name`: the entry of exactly that name (ignoring ASCII case), else
+// the prefix search's hit, else the first entry; nothing only when the list is empty.
 std::optional<std::size_t> selectChipEntry(const std::vector<std::string>& entries, std::string_view name);
 
 // What filling the chip list selects for the remembered model name, and the model name

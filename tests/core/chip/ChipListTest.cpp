@@ -1,0 +1,83 @@
+#include "core/chip/ChipList.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "ChipTestSupport.h"
+
+namespace kt90 {
+namespace {
+
+using testing::TempProgramDir;
+
+TEST(ChipList, ListsDevFilesInListingOrderWithoutSorting) {
+  TempProgramDir dir;
+  for (const char* name : {"B.dev", "A.dev", "Zeta.DEV", "mixed.Dev", "readme.txt", "X.devx", "noext"}) {
+    dir.writeBytes(std::string("CH_DEV/") + name, "[ROM]\r\n");
+  }
+  std::filesystem::create_directories(dir.path() / "CH_DEV" / "folder.dev");
+
+  // The order is whatever the directory listing gives; compare with the listing itself.
+  std::vector<std::string> expected;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path() / "CH_DEV")) {
+    const std::string name = entry.path().filename().string();
+    if (name == "B.dev" || name == "A.dev" || name == "Zeta.DEV" || name == "mixed.Dev") {
+      expected.push_back(entry.path().stem().string());
+    }
+  }
+  EXPECT_EQ(listChipModels(dir.dir(), kChinese), expected);
+  EXPECT_EQ(expected.size(), 4u);
+}
+
+TEST(ChipList, FolderFollowsLanguage) {
+  TempProgramDir dir;
+  dir.writeBytes("CH_DEV/Chinese.dev", "");
+  dir.writeBytes("EN_DEV/English.dev", "");
+  EXPECT_EQ(listChipModels(dir.dir(), kChinese), std::vector<std::string>{"Chinese"});
+  EXPECT_EQ(listChipModels(dir.dir(), kEnglish), std::vector<std::string>{"English"});
+  EXPECT_TRUE(listChipModels(dir.dir(), 1041).empty());
+  EXPECT_TRUE(listChipModels(dir.dir() + "/missing", kChinese).empty());
+  EXPECT_EQ(chipDefinitionFolder(1041), "");
+}
+
+TEST(ChipList, PrefixSearchStartsAtSecondEntryAndWraps) {
+  const std::vector<std::string> entries = {"QD48K025T0", "VK1620", "QD46K025T0"};
+  EXPECT_EQ(prefixSearch(entries, "qd48"), 0u);  // only the first matches: found after wrapping
+  EXPECT_EQ(prefixSearch(entries, "QD4"), 2u);   // the first entry is searched last
+  EXPECT_EQ(prefixSearch(entries, "vk16"), 1u);
+  EXPECT_EQ(prefixSearch(entries, "VK1620X"), std::nullopt);
+  EXPECT_EQ(prefixSearch({}, "VK"), std::nullopt);
+  EXPECT_EQ(prefixSearch({"ABC1", "ABC2"}, "abc"), 1u);
+  EXPECT_EQ(prefixSearch({"ONLY"}, "on"), 0u);
+}
+
+TEST(ChipList, RememberedChipSelection) {
+  const std::vector<std::string> entries = {"ABC1", "ABC2", "XYZ"};
+  auto choice = chooseRememberedChip(entries, "xyz");
+  EXPECT_EQ(choice.selected, 2u);
+  EXPECT_EQ(choice.modelName, "XYZ");
+
+  choice = chooseRememberedChip(entries, "gone");  // a vanished model selects the first entry
+  EXPECT_EQ(choice.selected, 0u);
+  EXPECT_EQ(choice.modelName, "ABC1");
+
+  choice = chooseRememberedChip({}, "ABC1");
+  EXPECT_EQ(choice.selected, std::nullopt);
+  EXPECT_EQ(choice.modelName, "");
+
+  // An empty name is a prefix of every entry, so the search's first candidate wins.
+  EXPECT_EQ(chooseRememberedChip(entries, "").selected, 1u);
+}
+
+TEST(ChipList, ExactNameBeatsLongerEntryFoundFirst) {
+  const std::vector<std::string> entries = {"QD46K300T1", "QD46K300T1A"};
+  EXPECT_EQ(prefixSearch(entries, "QD46K300T1"), 1u);
+  const auto choice = chooseRememberedChip(entries, "QD46K300T1");
+  EXPECT_EQ(choice.selected, 0u);
+  EXPECT_EQ(choice.modelName, "QD46K300T1");
+  EXPECT_EQ(selectChipEntry(entries, "qd46k300t1a"), 1u);
+}
+
+}  // namespace
+}  // namespace kt90
