@@ -224,7 +224,8 @@ Bytes writeProjectScrambled(ProgramImage& image, const FileKey& fileKey) {
 }
 
 Bytes writeProjectFile(ProgramImage& image, const std::function<std::uint32_t()>& random) {
-  if (image.head.programLimit() == 0) return writeProjectPlain(image);
+  const bool plainReadable = (image.head.version() & 0x0F) == 0;
+  if (image.head.programLimit() == 0 && plainReadable) return writeProjectPlain(image);
   return writeProjectScrambled(image, makeFileKey(image.head.version(), random));
 }
 

@@ -57,7 +57,8 @@ Bytes writeProjectPlain(ProgramImage& image);
 Bytes writeProjectScrambled(ProgramImage& image, const FileKey& fileKey);
 
 // The form Save and the automatic save choose: scrambled when a program limit is set,
-// with a key drawn from `random`; plain otherwise.
+// with a key drawn from `random`; plain otherwise. A version with any of its low four
+// bits set (0x17, say) is scrambled too: as a plain file it would read as a scrambled one.
 Bytes writeProjectFile(ProgramImage& image, const std::function<std::uint32_t()>& random);
 
 }  // namespace kt90

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include "core/progfile/Checksums.h"
+#include "core/progfile/ProjectFile.h"
+#include "TestImages.h"
+
+namespace kt90 {
+namespace {
+
+// An old-layout file: 5-character name from byte 3, code size in KB at byte 2, option
+// words 0-3 at bytes 8-15, then code, data sum, file sum and the rolling code.
+Bytes oldFile(const char* name, std::uint8_t kilobytes, bool rolling) {
+  Bytes head(32, 0);
+  head[0] = static_cast<std::uint8_t>(0x43 | (rolling ? 0x20 : 0));
+  head[1] = 0x01;
+  head[2] = kilobytes;
+  for (std::size_t i = 0; name[i] != 0 && i < 5; ++i) head[3 + i] = static_cast<std::uint8_t>(name[i]);
+  const std::uint16_t options[4] = {0x1FF4, 0x3FFE, 0x0001, 0x2AAA};
+  for (int i = 0; i < 4; ++i) writeU16(&head[8 + 2 * i], options[i]);
+  for (std::size_t i = 16; i < 32; ++i) head[i] = 0x77;  // not used by the old layout
+  Bytes code(kilobytes * 1024u);
+  for (std::size_t i = 0; i < code.size(); ++i) code[i] = static_cast<std::uint8_t>(i * 7 + 1);
+  const std::uint32_t dataSum = oldDataChecksum(code);
+  Bytes file = head;
+  appendBytes(file, code);
+  appendU32(file, dataSum);
+  appendU32(file, oldFileChecksum(head, dataSum));
+  if (rolling) {
+    for (std::uint8_t i = 0; i < 34; ++i) file.push_back(static_cast<std::uint8_t>(0x40 + i));
+  }
+  return file;
+}
+
+TEST(OldProjectFile, K027IsRenamedAndConverted) {
+  const Bytes file = oldFile("K027", 2, true);
+  ProgramImage image = testimages::blankImage(1024);
+  RecordingReporter reporter;
+  const ProjectReadResult result = readProject(file, image, kChinese, reporter);
+  ASSERT_TRUE(result.ok);
+  EXPECT_TRUE(result.oldLayoutConverted);
+  ASSERT_EQ(reporter.alerts.size(), 1u);
+  EXPECT_EQ(reporter.alerts[0], "这是一个旧版本的文件，保存为新版本的文件。\r\n");
+  EXPECT_TRUE(reporter.logLines.empty());
+
+  const FileHead& head = image.head;
+  EXPECT_EQ(head.flags(), 0xE3);  // bit 7 set on conversion
+  EXPECT_EQ(head.version(), 0x10);
+  EXPECT_EQ(head.codeWords(), 1024);
+  EXPECT_EQ(head.programLimit(), 0u);
+  const std::array<std::uint8_t, 8> name = {'0', '2', '7', 0, 0, 0, 0, 0};
+  EXPECT_EQ(head.chipName(), name);
+  EXPECT_EQ(head.optionWord(0), 0x3FF4);  // bit 13 added
+  EXPECT_EQ(head.optionWord(1), 0x3FFE);
+  EXPECT_EQ(head.optionWord(2), 0x0001);
+  EXPECT_EQ(head.optionWord(3), 0x2AAA);
+  for (int i = 4; i < 8; ++i) EXPECT_EQ(head.optionWord(i), 0x3FFF);
+  EXPECT_EQ(image.code()[2047], static_cast<std::uint8_t>(2047 * 7 + 1));
+  EXPECT_EQ(image.rolCode.bytes[33], 0x40 + 33);
+}
+
+TEST(OldProjectFile, OtherNamesAndFailures) {
+  ProgramImage image = testimages::blankImage(512);
+  RecordingReporter reporter;
+  ASSERT_TRUE(readProject(oldFile("AB12C", 1, false), image, kEnglish, reporter).ok);
+  const std::array<std::uint8_t, 8> name = {'A', 'B', '1', '2', 'C', 0, 0, 0};
+  EXPECT_EQ(image.head.chipName(), name);
+  EXPECT_EQ(image.head.optionWord(0), 0x1FF4);  // no K027: option word kept
+
+  Bytes damaged = oldFile("AB12", 1, false);
+  damaged[100] ^= 1;
+  reporter = {};
+  EXPECT_FALSE(readProject(damaged, image, kEnglish, reporter).ok);
+  EXPECT_EQ(reporter.logLines, std::vector<std::string>{"匹配数据区校验码失败！\r\n"});
+
+  Bytes headDamaged = oldFile("AB12", 1, false);
+  headDamaged[20] ^= 1;  // covered by the whole-file sum only
+  reporter = {};
+  EXPECT_FALSE(readProject(headDamaged, image, kEnglish, reporter).ok);
+  EXPECT_EQ(reporter.logLines, std::vector<std::string>{"匹配数据区校验码失败！\r\n"});
+
+  const Bytes rolling = oldFile("AB12", 1, true);
+  const std::vector<std::pair<std::size_t, std::string>> cuts = {
+      {32 + 1023, "Read CODE Failed \r\n"},
+      {32 + 1024 + 3, "读取数据区校验码失败！\r\n"},
+      {32 + 1024 + 7, "读取整个文件校验码失败！\r\n"},
+      {rolling.size() - 1, "获取滚码内容失败！\r\n"},
+  };
+  for (const auto& [length, message] : cuts) {
+    reporter = {};
+    EXPECT_FALSE(readProject(ByteView(rolling).first(length), image, kEnglish, reporter).ok);
+    EXPECT_EQ(reporter.logLines, std::vector<std::string>{message});
+  }
+
+  // 64 KB would make CodeWords 32768: refused before any code is copied.
+  Bytes huge = oldFile("AB12", 1, false);
+  huge[2] = 64;
+  huge.resize(32 + 65536 + 8);
+  image.code()[0] = 0xAA;
+  reporter = {};
+  EXPECT_FALSE(readProject(huge, image, kEnglish, reporter).ok);
+  ASSERT_EQ(reporter.logLines.size(), 1u);
+  EXPECT_EQ(reporter.logLines[0], "Code size 0x8000 words exceeds the largest program of 0x7FFF words\r\n");
+  EXPECT_EQ(image.code()[0], 0xAA);
+}
+
+}  // namespace
+}  // namespace kt90
