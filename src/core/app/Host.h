@@ -22,7 +22,9 @@ class Host {
   virtual void showCode(const std::string& dump) = 0;
   // The summary view's text.
   virtual void showSummary(const std::string& summary) = 0;
-  virtual void setOperationState(OperationState state) = 0;
+  // The state with the status label's text (Run/Pass/Fail, or the chip's short name and
+  // signature when Ready).
+  virtual void setOperationState(OperationState state, const std::string& label) = 0;
   virtual void setProgress(int percent) = 0;
   virtual MessageAnswer messageBox(const std::string& text, MessageButtons buttons) = 0;
   // The one-line entry dialog: false on Cancel.

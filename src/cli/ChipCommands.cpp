@@ -1,0 +1,38 @@
+#include <cstdio>
+#include <memory>
+
+#include "cli/ChipJson.h"
+#include "cli/Commands.h"
+
+namespace kt90 {
+
+void addChipCommands(CLI::App& app, CliOptions& options, int& exitCode) {
+  auto* chips = app.add_subcommand("chips", "List the chip models of the language, one per line");
+  chips->callback([&options, &exitCode] {
+    CliSession session(options, stderr);
+    for (const std::string& model : session.state().chipList()) std::printf("%s\n", model.c_str());
+    exitCode = kExitOk;
+  });
+
+  auto* chip = app.add_subcommand("chip", "Print the summary of a fresh image for a chip model");
+  auto model = std::make_shared<std::string>();
+  chip->add_option("MODEL", *model, "Chip model, as listed by 'chips'")->required();
+  chip->add_flag("--json", options.json, "Print a JSON object");
+  chip->callback([&options, &exitCode, model] {
+    CliSession session(options, stderr);
+    if (!session.selectChip(*model)) {
+      exitCode = kExitFailed;
+      return;
+    }
+    WorkingState& state = session.state();
+    state.showImageSummary();
+    if (options.json) {
+      std::printf("%s\n", chipJson(state).c_str());
+    } else {
+      std::printf("%s\n", session.host().summary().c_str());
+    }
+    exitCode = kExitOk;
+  });
+}
+
+}  // namespace kt90

@@ -1,0 +1,12 @@
+#pragma once
+#include <CLI/CLI.hpp>
+
+#include "cli/CliContext.h"
+
+namespace kt90 {
+
+// Each group of commands adds its subcommands to the app; the callback stores the exit
+// code of the command that ran.
+void addChipCommands(CLI::App& app, CliOptions& options, int& exitCode);
+
+}  // namespace kt90

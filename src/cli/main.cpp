@@ -1,0 +1,26 @@
+// kt90ctl: the program's operations for scripts and production lines.
+#include <CLI/CLI.hpp>
+
+#include "cli/Commands.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"KT90 programmer control"};
+  app.require_subcommand(1);
+  kt90::CliOptions options;
+  app.add_option("--data-dir", options.dataDir, "Program directory (chip definitions, CIF, settings)");
+  app.add_option("--lang", options.language, "Language of chip definitions and messages")
+      ->check(CLI::IsMember({"en", "zh"}));
+  int exitCode = kt90::kExitOk;
+  kt90::addChipCommands(app, options, exitCode);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return kt90::kExitUsage;
+  }
+  return exitCode;
+}

@@ -1,0 +1,37 @@
+#include "core/app/Settings.h"
+
+#include "core/chip/CIniFile.h"
+#include "core/text/Format.h"
+
+namespace kt90 {
+namespace {
+
+constexpr const char* kSection = "Settings";
+// The shorter keys were read into 260-unit buffers.
+constexpr std::size_t kShortStringUnits = 259;
+
+std::string readShort(const CIniFile& ini, const char* key) {
+  return cutToUtf16Units(ini.ReadString(kSection, key), kShortStringUnits);
+}
+
+}  // namespace
+
+std::string settingsPath(const std::string& programDir) { return programDir + "/DLL/set.dll"; }
+
+Settings readSettings(const std::string& programDir) {
+  const CIniFile ini(settingsPath(programDir));
+  Settings s;
+  s.windowText = readShort(ini, "WndTxt");
+  s.version = readShort(ini, "Version");
+  s.updateCheckOff = ini.ReadInt(kSection, "CloseUpdata", 1) != 0;
+  s.checkVersion = ini.ReadInt(kSection, "CheckVersion", 0);
+  s.checkUrl = readShort(ini, "CK_URL");
+  s.downloadUrl = readShort(ini, "DL_URL");
+  s.versionLength = ini.ReadInt(kSection, "VersionLength", 8);
+  s.supportedFirmware = ini.ReadString(kSection, "FmVer");
+  return s;
+}
+
+std::string windowTitle(const Settings& settings) { return settings.windowText + " V" + settings.version; }
+
+}  // namespace kt90

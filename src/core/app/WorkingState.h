@@ -1,0 +1,113 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/app/Host.h"
+#include "core/app/HostReporter.h"
+#include "core/app/OperatingMode.h"
+#include "core/app/ProfileStore.h"
+#include "core/app/Settings.h"
+#include "core/base/Bytes.h"
+#include "core/chip/ChipInfo.h"
+#include "core/progfile/Checksums.h"
+#include "core/progfile/ProgramImage.h"
+#include "core/progfile/Records.h"
+#include "core/text/Language.h"
+
+namespace kt90 {
+
+// The working state of the program: the selected chip, the program image and its
+// companions, the mode and the language. The GUI and the CLI drive it; it reports to
+// its Host. Only one thread uses it at a time (the device-operation guard sees to that).
+class WorkingState {
+ public:
+  WorkingState(Host& host, ProfileStore& profile, std::string programDir);
+
+  // The start of the main window: profile and settings, chip list, the remembered chip
+  // loaded with a reset, its name restored from the head, the Ready state.
+  void start();
+
+  // --- chip ---
+  const std::vector<std::string>& chipList() const { return chipList_; }
+  std::optional<std::size_t> selectedChipIndex() const { return selectedChip_; }
+  const std::string& chipModelName() const { return chipModelName_; }
+  const ChipInfo& chipInfo() const { return chipInfo_; }
+  ChipInfo& chipInfo() { return chipInfo_; }
+  std::uint16_t blankWord() const { return blankWordFor(chipInfo_.bitWidth); }
+  // The chip definition file of the current chip exists.
+  bool chipDefinitionExists() const;
+
+  // Applies the current chip's definition; refreshes code view and summary on success.
+  bool loadChipDefinition(bool reset);
+  // The chip selection change: asks whether to keep a loaded program. Returns true when the
+  // program was kept (the caller then opens the OPTION editor).
+  bool changeChip(const std::string& model);
+  // Makes the model named by the head current: name restored, list selection, with the
+  // fallback to the list entry when no definition of the restored name exists.
+  void lookUpChipFromHead();
+  // Sets the current model directly (CLI --chip); false when it is not in the list.
+  bool selectChipModel(const std::string& model);
+
+  // --- program image and companions ---
+  ProgramImage& image() { return image_; }
+  const ProgramImage& image() const { return image_; }
+  const Bytes& shownCode() const { return shownCode_; }
+  const std::string& fileName() const { return fileName_; }
+  const std::string& projectPath() const { return projectPath_; }
+  void setFileName(const std::string& path);  // also sets ProjectPath
+  void clearFileName();
+  const std::optional<ProgrammerUid>& connectedUid() const { return connectedUid_; }
+  void setConnectedUid(std::optional<ProgrammerUid> uid) { connectedUid_ = uid; }
+
+  // The Blank/Program/Verify check boxes and the Check CRC command.
+  void setHeadFlag(std::uint8_t bit, bool on);
+  void toggleCheckCrc();
+
+  // --- views ---
+  void appendLog(const std::string& entry, bool withTime = true);
+  void showCode(const Bytes& code);
+  void showImageCode() { showCode(image_.code()); }
+  void showImageSummary();
+  void showReadSummary(HeadArea& headCopy, const Bytes& readCode);
+  void setOperationState(OperationState state);
+  // "<short chip name>-%04X" of the signature, the Ready state's label.
+  std::string readyLabel();
+  // Recomputes CodeRange from the used words and warns about an overflow.
+  void updateCodeRangeWithWarning();
+
+  // --- mode, language, settings ---
+  std::uint32_t operatingMode() const { return operatingMode_; }
+  void setOperatingMode(std::uint32_t mode);  // stores it in the profile
+  LanguageId language() const { return language_; }
+  const std::string& programDir() const { return programDir_; }
+  const Settings& settings() const { return settings_; }
+  Host& host() { return host_; }
+  Reporter& reporter() { return reporter_; }
+  ProfileStore& profile() { return profile_; }
+
+ private:
+  void fillChipList();
+
+  Host& host_;
+  ProfileStore& profile_;
+  HostReporter reporter_;
+  std::string programDir_;
+  Settings settings_;
+  LanguageId language_ = kChinese;
+  std::uint32_t operatingMode_ = kResearchMode;
+
+  std::vector<std::string> chipList_;
+  std::optional<std::size_t> selectedChip_;
+  std::string chipModelName_;
+  ChipInfo chipInfo_;
+
+  ProgramImage image_;
+  Bytes shownCode_ = Bytes(ProgramImage::kCodeBytes, 0);
+  std::string fileName_;
+  std::string projectPath_;
+  std::optional<ProgrammerUid> connectedUid_;
+};
+
+}  // namespace kt90
