@@ -43,8 +43,8 @@ void reportLeftOut(const OptionLoadReport& report, const ChipContext& ctx, Repor
                             report.calibrationEntriesIgnored, CaliBrate::kMaxEntries));
   }
   if (report.countsCut) {
-    reporter.log(formatText(text(TextId::ChipOptionCountsCut, ctx.language), ctx.model.c_str(),
-                            kMaxOptionWordsRead, kMaxItemsPerWordRead));
+    reporter.log(formatText(text(TextId::ChipOptionCountsCut, ctx.language), ctx.model.c_str(), kMaxOptionWordsRead,
+                            kMaxItemsPerWordRead));
   }
 }
 
@@ -86,8 +86,7 @@ bool chipDefinitionExists(const std::string& programDir, LanguageId language, co
   return !path.empty() && fileExists(pathFromUtf8(path));
 }
 
-bool LoadChipDefinition(const ChipContext& ctx, bool reset, ChipInfo& info, ProgramImage& image,
-                        Reporter& reporter) {
+bool LoadChipDefinition(const ChipContext& ctx, bool reset, ChipInfo& info, ProgramImage& image, Reporter& reporter) {
   const IniSnapshot ini(chipDefinitionPath(ctx.programDir, ctx.language, ctx.model));
   if (!ini.loaded()) {
     reporter.alert(text(TextId::ChipNotSupported, ctx.language) + ctx.model);
@@ -95,8 +94,8 @@ bool LoadChipDefinition(const ChipContext& ctx, bool reset, ChipInfo& info, Prog
   }
   const std::int32_t size = ini.ReadInt("ROM", "Size", 0);
   if (size < 0 || size > kMaxChipSizeWords) {
-    reporter.alert(formatText(text(TextId::ChipSizeTooLarge, ctx.language), ctx.model.c_str(), size,
-                              kMaxChipSizeWords));
+    reporter.alert(
+        formatText(text(TextId::ChipSizeTooLarge, ctx.language), ctx.model.c_str(), size, kMaxChipSizeWords));
     return false;
   }
   const auto codeWords = static_cast<std::uint16_t>(size);

@@ -33,8 +33,7 @@ bool chipDefinitionExists(const std::string& programDir, LanguageId language, co
 // False, with a message box and nothing changed, when the definition is missing or gives
 // a program size above 32,768 words. Calibration entries beyond 8 and counts beyond the
 // read limits are ignored with a log line.
-bool LoadChipDefinition(const ChipContext& ctx, bool reset, ChipInfo& info, ProgramImage& image,
-                        Reporter& reporter);
+bool LoadChipDefinition(const ChipContext& ctx, bool reset, ChipInfo& info, ProgramImage& image, Reporter& reporter);
 
 // The variant the project-file reader uses after converting a file of the old layout
 // (which already set CodeWords): false, without a message, when the definition is missing.

@@ -1,10 +1,9 @@
-#include "core/chip/ChipDefinition.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 
 #include "ChipTestSupport.h"
+#include "core/chip/ChipDefinition.h"
 #include "core/chip/ChipNames.h"
 
 namespace kt90 {
@@ -122,8 +121,8 @@ TEST_F(ChipDefinitionTest, GeneralKeysAndChipIds) {
 }
 
 TEST_F(ChipDefinitionTest, OptionWordsAndMask) {
-  ASSERT_TRUE(load("X",
-                   "[ROM]\r\nSize=1024\r\n[OTPOption]\r\nOptionWords=1\r\nOptAddr0=0x2009\r\nOptInitVal0=0x1234\r\n"));
+  ASSERT_TRUE(
+      load("X", "[ROM]\r\nSize=1024\r\n[OTPOption]\r\nOptionWords=1\r\nOptAddr0=0x2009\r\nOptInitVal0=0x1234\r\n"));
   EXPECT_EQ(image.optionWord(9), 0x1234);
   EXPECT_EQ(image.config.optionMask(), 0x0200);
   for (int i = 0; i < 16; ++i) {
@@ -307,8 +306,9 @@ TEST_F(ChipDefinitionTest, HugeCountsAreBounded) {
 }
 
 TEST_F(ChipDefinitionTest, OldFileVariant) {
-  dir.writeDefinition("OLD", calibrationChip(kSixEntries) + "[ROM]\r\nBitWidth=16\r\n[General]\r\nChipID=0x33\r\n"
-                                                             "[Package]\r\nOpenShortPINS=6\r\nItem0_Val1=0x44\r\n");
+  dir.writeDefinition("OLD", calibrationChip(kSixEntries) +
+                                 "[ROM]\r\nBitWidth=16\r\n[General]\r\nChipID=0x33\r\n"
+                                 "[Package]\r\nOpenShortPINS=6\r\nItem0_Val1=0x44\r\n");
   image.head.setCodeWords(0x300);
   image.config.setCalibrationTypeBits(0xA5);
   image.calibrationEntries[1].offered = true;
@@ -326,11 +326,11 @@ TEST_F(ChipDefinitionTest, OldFileVariant) {
   EXPECT_EQ(image.config.chipId2(), 0x33);
   const CaliBrate& c = image.calibration;
   EXPECT_EQ(c.count, 5);
-  EXPECT_EQ(c.enableBits, 0b10000);  // only type 0 outside Service mode
+  EXPECT_EQ(c.enableBits, 0b10000);   // only type 0 outside Service mode
   EXPECT_EQ(c.typeLowBits, 0b01111);  // type != 0
   EXPECT_EQ(c.voltageBits, 0b00110);
   EXPECT_EQ(image.config.calibrationTypeBits(), 0xA5);  // untouched
-  EXPECT_TRUE(image.calibrationEntries[1].offered);   // untouched
+  EXPECT_TRUE(image.calibrationEntries[1].offered);     // untouched
   EXPECT_TRUE(image.calibrationEntries[6].offered);
   EXPECT_FALSE(image.calibrationEntries[0].offered);
   EXPECT_EQ(image.calibrationEntries[2].name, "2.4M校准");

@@ -1,10 +1,9 @@
-#include "core/chip/ChipList.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "ChipTestSupport.h"
+#include "core/chip/ChipList.h"
 
 namespace kt90 {
 namespace {

@@ -1,8 +1,7 @@
-#include "core/chip/ChipNames.h"
-
 #include <gtest/gtest.h>
 
 #include "core/base/Gb18030.h"
+#include "core/chip/ChipNames.h"
 
 namespace kt90 {
 namespace {

@@ -1,8 +1,7 @@
-#include "core/chip/Cif.h"
-
 #include <gtest/gtest.h>
 
 #include "ChipTestSupport.h"
+#include "core/chip/Cif.h"
 
 namespace kt90 {
 namespace {

@@ -9,10 +9,10 @@
 #include "ChipTestSupport.h"
 #include "core/base/Encoding.h"
 #include "core/base/Gb18030.h"
+#include "core/chip/CIniFile.h"
 #include "core/chip/ChipDefinition.h"
 #include "core/chip/ChipList.h"
 #include "core/chip/ChipNames.h"
-#include "core/chip/CIniFile.h"
 #include "core/chip/Cif.h"
 #include "core/progfile/Crc16.h"
 
