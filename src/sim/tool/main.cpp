@@ -1,0 +1,161 @@
+// kt90-sim: the emulated programmer on a pseudo-terminal.
+#include <fcntl.h>
+#include <pty.h>
+#include <signal.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/base/FileIo.h"
+#include "sim/Emulator.h"
+#include "sim/FdServer.h"
+#include "sim/Faults.h"
+#include "sim/FirmwareImage.h"
+#include "sim/StateFile.h"
+
+namespace {
+
+int stopPipe[2] = {-1, -1};
+
+void onSignal(int) {
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t n = ::write(stopPipe[1], &byte, 1);
+}
+
+std::optional<kt90::sim::Uid> parseUid(const std::string& hex) {
+  if (hex.size() != 24) return std::nullopt;
+  kt90::sim::Uid uid{};
+  for (std::size_t i = 0; i < uid.size(); ++i) {
+    unsigned value = 0;
+    if (std::sscanf(hex.substr(2 * i, 2).c_str(), "%2x", &value) != 1 ||
+        hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+      return std::nullopt;
+    }
+    uid[i] = static_cast<std::uint8_t>(value);
+  }
+  return uid;
+}
+
+std::string faultHelp() {
+  std::string text = "fault switch NAME[=ARG], repeatable:";
+  for (const auto& spec : kt90::sim::faultSpecs()) {
+    text += "\n  " + std::string(spec.name) + (spec.argument.empty() ? "" : "=" + std::string(spec.argument));
+    text += "  " + std::string(spec.help);
+  }
+  return text;
+}
+
+int makeFirmware(const std::string& path, const std::string& version, std::size_t bodySize) {
+  const kt90::sim::FirmwareImage image{version, kt90::sim::makeFirmwareBody(version, bodySize)};
+  if (!kt90::writeFileAtomically(kt90::pathFromUtf8(path), kt90::sim::encodeFirmwareImage(image))) {
+    std::cerr << "kt90-sim: cannot write " << path << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+// A raw pseudo-terminal; the slave stays open here too, so the master never sees a hang-up
+// while no client has the port open.
+bool openRawPty(int& master, int& slave) {
+  termios raw{};
+  ::cfmakeraw(&raw);
+  ::cfsetispeed(&raw, B115200);
+  ::cfsetospeed(&raw, B115200);
+  if (::openpty(&master, &slave, nullptr, &raw, nullptr) != 0) return false;
+  ::fcntl(master, F_SETFD, FD_CLOEXEC);
+  ::fcntl(slave, F_SETFD, FD_CLOEXEC);
+  ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"Emulated KT90 programmer serving the wire protocol on a pseudo-terminal"};
+  bool pty = false;
+  std::string statePath, version, uidText, firmwareOut;
+  std::optional<unsigned> latencyMs;
+  std::vector<std::string> faults;
+  bool keepChip = false;
+  std::size_t firmwareSize = 16384;
+  app.add_flag("--pty", pty, "create a pseudo-terminal, print its path as the first line and serve on it");
+  app.add_option("--state", statePath, "load the programmer's state from FILE (when it exists) and save it on exit");
+  app.add_option("--version", version, "firmware version text (default \"" + std::string(kt90::sim::Emulator::kDefaultVersion) + "\")");
+  app.add_option("--uid", uidText, "12-byte U_ID as 24 hexadecimal digits");
+  app.add_option("--latency-ms", latencyMs, "shortest time from a request to its reply");
+  app.add_option("--fault", faults, faultHelp());
+  app.add_flag("--keep-chip", keepChip, "program the chip already in the socket instead of a fresh one per run");
+  app.add_option("--make-firmware", firmwareOut, "write a firmware image with --version to FILE and exit");
+  app.add_option("--firmware-size", firmwareSize, "body size of --make-firmware in bytes")->check(CLI::Range(256, 65472));
+  CLI11_PARSE(app, argc, argv);
+
+  if (!firmwareOut.empty()) {
+    if (version.empty()) {
+      std::cerr << "kt90-sim: --make-firmware needs --version\n";
+      return 2;
+    }
+    return makeFirmware(firmwareOut, version, firmwareSize);
+  }
+  if (!pty) {
+    std::cerr << "kt90-sim: nothing to do (use --pty)\n";
+    return 2;
+  }
+
+  kt90::sim::Emulator emulator;
+  if (!statePath.empty() && kt90::fileExists(kt90::pathFromUtf8(statePath))) {
+    if (const std::string error = kt90::sim::loadStateFile(kt90::pathFromUtf8(statePath), emulator); !error.empty()) {
+      std::cerr << "kt90-sim: " << statePath << ": " << error << "\n";
+      return 2;
+    }
+  }
+  if (!version.empty()) emulator.setVersionText(version);
+  if (!uidText.empty()) {
+    const auto uid = parseUid(uidText);
+    if (!uid) {
+      std::cerr << "kt90-sim: --uid needs 24 hexadecimal digits\n";
+      return 2;
+    }
+    emulator.setUid(*uid);
+  }
+  if (latencyMs) emulator.faults.latency = std::chrono::milliseconds(*latencyMs);
+  emulator.keepChip = keepChip;
+  for (const std::string& fault : faults) {
+    if (const std::string error = kt90::sim::applyFault(emulator, fault); !error.empty()) {
+      std::cerr << "kt90-sim: " << error << "\n";
+      return 2;
+    }
+  }
+
+  int master = -1, slave = -1;
+  if (::pipe2(stopPipe, O_CLOEXEC) != 0 || !openRawPty(master, slave)) {
+    std::cerr << "kt90-sim: cannot create a pseudo-terminal\n";
+    return 1;
+  }
+  struct sigaction action {};
+  action.sa_handler = onSignal;
+  ::sigemptyset(&action.sa_mask);
+  ::sigaction(SIGTERM, &action, nullptr);
+  ::sigaction(SIGINT, &action, nullptr);
+  ::signal(SIGPIPE, SIG_IGN);
+
+  std::cout << ::ttyname(slave) << std::endl;
+  kt90::sim::tightenTimerSlack();
+  kt90::sim::FdServer server(emulator, master);
+  const auto end = server.serve(stopPipe[0]);
+  ::close(master);
+  ::close(slave);
+  if (end == kt90::sim::FdServer::End::Disconnected) {
+    std::cerr << "kt90-sim: disconnected after " << emulator.transfers() << " transfers\n";
+  }
+  if (!statePath.empty() && !kt90::sim::saveStateFile(emulator, kt90::pathFromUtf8(statePath))) {
+    std::cerr << "kt90-sim: cannot save the state to " << statePath << "\n";
+    return 1;
+  }
+  return 0;
+}
