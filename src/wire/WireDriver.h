@@ -38,6 +38,10 @@ class WireDriver : public CKT90Driver {
   int GetStatus() override;
   std::uint32_t HardwareModify(std::uint32_t mask) override;
 
+ protected:
+  Transport& transport() { return *transport_; }
+  const Transport& transport() const { return *transport_; }
+
  private:
   Outcome call(Op op, ByteView payload, Bytes* data = nullptr, std::chrono::milliseconds extraWait = {});
   std::uint32_t write(Op op, const std::uint8_t* buffer, std::uint32_t address, std::uint32_t length);
