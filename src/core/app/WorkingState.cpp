@@ -3,6 +3,7 @@
 #include <chrono>
 #include <ctime>
 
+#include "core/app/ChipLookup.h"
 #include "core/app/CodeDump.h"
 #include "core/app/LogText.h"
 #include "core/app/ProgramPaths.h"
@@ -51,11 +52,16 @@ bool WorkingState::loadChipDefinition(bool reset) {
 }
 
 void WorkingState::lookUpChipFromHead() {
-  const RestoredChipName restored = RestoreChipName(image_.head.chipName(), chipList_, image_.config.chipId());
-  selectedChip_ = restored.selected;
-  chipModelName_ = resolveChipModel(restored.name, chipList_, [this](const std::string& model) {
-    return kt90::chipDefinitionExists(programDir_, language_, model);
-  });
+  const ChipLookup found = lookUpChip(image_.head, image_.config.chipId(), chipList_, programDir_, language_);
+  chipModelName_ = found.model;
+  selectedChip_ = found.selected;
+}
+
+void WorkingState::adoptProgram(ProgramImage&& image, const ChipInfo& info, const ChipLookup& chip) {
+  image_ = std::move(image);
+  chipInfo_ = info;
+  chipModelName_ = chip.model;
+  selectedChip_ = chip.selected;
 }
 
 bool WorkingState::selectChipModel(const std::string& model) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/app/ChipLookup.h"
 #include "core/app/Host.h"
 #include "core/app/HostReporter.h"
 #include "core/app/OperatingMode.h"
@@ -47,6 +48,8 @@ class WorkingState {
   // Makes the model named by the head current: name restored, list selection, with the
   // fallback to the list entry when no definition of the restored name exists.
   void lookUpChipFromHead();
+  // Takes over a program loaded into a scratch image, with the chip it was loaded for.
+  void adoptProgram(ProgramImage&& image, const ChipInfo& info, const ChipLookup& chip);
   // Sets the current model directly (CLI --chip); false when it is not in the list.
   bool selectChipModel(const std::string& model);
 

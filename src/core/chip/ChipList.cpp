@@ -55,6 +55,8 @@ std::optional<std::size_t> prefixSearch(const std::vector<std::string>& entries,
 
 std::optional<std::size_t> selectChipEntry(const std::vector<std::string>& entries, std::string_view name) {
   if (entries.empty()) return std::nullopt;
+  // Nothing remembered (a first start) selects the first chip of the list.
+  if (name.empty()) return 0;
   // The prefix search alone would pick "QD46K300T1A" for "QD46K300T1" whenever it comes
   // first from the second entry on; the model of that very name is the one meant.
   for (std::size_t i = 0; i < entries.size(); ++i) {

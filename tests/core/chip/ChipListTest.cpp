@@ -65,8 +65,8 @@ TEST(ChipList, RememberedChipSelection) {
   EXPECT_EQ(choice.selected, std::nullopt);
   EXPECT_EQ(choice.modelName, "");
 
-  // An empty name is a prefix of every entry, so the search's first candidate wins.
-  EXPECT_EQ(chooseRememberedChip(entries, "").selected, 1u);
+  // Nothing remembered: a first start selects the first chip of the list.
+  EXPECT_EQ(chooseRememberedChip(entries, "").selected, 0u);
 }
 
 TEST(ChipList, ExactNameBeatsLongerEntryFoundFirst) {

@@ -1,0 +1,119 @@
+#include "core/app/OpenProgramFile.h"
+
+#include "core/app/ProgramPaths.h"
+#include "core/base/FileIo.h"
+#include "core/chip/ChipDefinition.h"
+#include "core/progfile/BinFile.h"
+#include "core/progfile/HexFile.h"
+#include "core/progfile/ProFile.h"
+#include "core/progfile/ProjectFile.h"
+#include "core/progfile/ProjectScramble.h"
+#include "core/text/Format.h"
+#include "core/text/StringTable.h"
+
+namespace kt90 {
+namespace {
+
+// A copy of the program and its chip that a load works on until it succeeds.
+class ScratchLoad : public ProChipHandler {
+  WorkingState& state_;
+
+ public:
+  explicit ScratchLoad(WorkingState& state)
+      : state_(state),
+        image(state.image()),
+        info(state.chipInfo()),
+        chip{state.chipModelName(), state.selectedChipIndex()} {}
+
+  ChipContext context() const {
+    return {state_.programDir(), state_.language(), chip.model, state_.operatingMode() == kServiceMarker};
+  }
+  // The chip the head names becomes the scratch chip.
+  void lookUpFromHead() {
+    chip = lookUpChip(image.head, image.config.chipId(), state_.chipList(), state_.programDir(), state_.language());
+  }
+  bool loadDefinition(bool reset) { return LoadChipDefinition(context(), reset, info, image, state_.reporter()); }
+
+  void onChipName(const std::string&) override {
+    lookUpFromHead();
+    loadDefinition(true);
+  }
+  std::string onFinished() override {
+    lookUpFromHead();
+    return chip.model;
+  }
+
+  void commit() { state_.adoptProgram(std::move(image), info, chip); }
+
+  ProgramImage image;
+  ChipInfo info;
+  ChipLookup chip;
+};
+
+bool openProject(WorkingState& state, ScratchLoad& scratch, ByteView file, bool& passwordFound) {
+  const LanguageId language = state.language();
+  const auto payload = unscrambleProject(file, language, state.reporter());
+  if (!payload) return false;
+  // The head names the chip; the image is reset for it before the blocks are read.
+  const ProjectHeadPreview preview = preReadProjectHead(*payload, language, state.reporter());
+  if (preview.headRead) {
+    const std::uint8_t chipId = preview.config ? preview.config->chipId() : scratch.image.config.chipId();
+    scratch.chip = lookUpChip(preview.head, chipId, state.chipList(), state.programDir(), language);
+  }
+  scratch.loadDefinition(true);
+  const ProjectReadResult result = readProject(*payload, scratch.image, language, state.reporter());
+  if (!result.ok) return false;
+  scratch.lookUpFromHead();
+  if (result.oldLayoutConverted) LoadChipDefinitionForOldFile(scratch.context(), scratch.info, scratch.image);
+  scratch.loadDefinition(false);
+  passwordFound = result.passwordFound;
+  return true;
+}
+
+// HEX and BIN change only the code; a 14-bit chip refuses 16-bit words.
+bool checkCodeWidth(WorkingState& state, ScratchLoad& scratch) {
+  if (checkWordWidth(scratch.image, scratch.info.blankWord())) return true;
+  state.appendLog(text(TextId::CodeWidthMismatch, state.language()));
+  state.setOperationState(OperationState::Failed);
+  return false;
+}
+
+}  // namespace
+
+bool openProgramFile(WorkingState& state, const std::string& path) {
+  const LanguageId language = state.language();
+  const std::string extension = fileExtension(path);
+  if (extension != "vk" && extension != "hex" && extension != "bin" && extension != "pro") {
+    state.appendLog(formatText(text(TextId::UnsupportedFileType, language), path.c_str()));
+    return false;
+  }
+  const auto file = readWholeFile(pathFromUtf8(path));
+  if (!file) {
+    state.appendLog(formatText(text(TextId::FileOpenFailed, language), path.c_str()));
+    return false;
+  }
+  ScratchLoad scratch(state);
+  bool loaded = false;
+  bool passwordFound = false;
+  if (extension == "hex") {
+    loaded = readHex(*file, scratch.image, scratch.info.blankWord(), language, state.reporter()) &&
+             checkCodeWidth(state, scratch);
+  } else if (extension == "bin") {
+    loaded = readBin(*file, scratch.image, language, state.reporter()) && checkCodeWidth(state, scratch);
+  } else if (extension == "pro") {
+    loaded = readPro(*file, scratch.image, scratch, language, state.reporter());
+  } else {
+    loaded = openProject(state, scratch, *file, passwordFound);
+  }
+  if (!loaded) return false;
+
+  scratch.commit();
+  if (passwordFound) state.setOperatingMode(kProductionMode);
+  state.setFileName(path);
+  state.updateCodeRangeWithWarning();
+  state.showImageCode();
+  state.showImageSummary();
+  return true;
+}
+
+}  // namespace kt90
