@@ -4,10 +4,13 @@
 
 #include "core/progfile/BinFile.h"
 #include "core/progfile/ProFile.h"
+#include "TestFiles.h"
 #include "TestImages.h"
 
 namespace kt90 {
 namespace {
+
+using namespace testfiles;
 
 TEST(BinFile, CopiesFromByteZeroWithoutBlankFill) {
   ProgramImage image = testimages::blankImage(16);
@@ -35,71 +38,6 @@ TEST(BinFile, CopiesFromByteZeroWithoutBlankFill) {
   EXPECT_EQ(readBinInto(four, small, kEnglish, reporter), 4u);
   EXPECT_FALSE(readBinInto(full, small, kEnglish, reporter).has_value());
 }
-
-// Builds PRO files: fixed head, entry table, then the data blocks.
-class ProBuilder {
- public:
-  void entry(std::uint32_t type, std::uint32_t parameter, std::uint32_t offset, std::uint32_t length) {
-    entries_.push_back({type, parameter, offset, length});
-  }
-  // Appends a data block and returns its offset, counted from the start of the file.
-  std::uint32_t data(const Bytes& bytes) {
-    const std::uint32_t at = static_cast<std::uint32_t>(dataStart() + data_.size());
-    appendBytes(data_, bytes);
-    return at;
-  }
-  std::uint32_t encoded(const Bytes& plain, const Bytes& key) {
-    Bytes out(plain.size());
-    std::uint8_t previous = 0;
-    for (std::size_t i = 0; i < plain.size(); ++i) {
-      out[i] = static_cast<std::uint8_t>((plain[i] + previous) ^ key[i % key.size()]);
-      previous = out[i];
-    }
-    return data(out);
-  }
-  std::uint32_t keyRecord(const Bytes& key) {
-    Bytes record(12, 0xEE);
-    appendU32(record, static_cast<std::uint32_t>(key.size()));
-    appendBytes(record, key);
-    return data(record);
-  }
-  std::uint32_t utf16(const std::u16string& s) {
-    Bytes out;
-    for (char16_t c : s) appendU16(out, c);
-    appendU16(out, 0);
-    return data(out);
-  }
-  // Entries must all be added before data offsets are taken.
-  void reserveEntries(std::size_t n) { reserved_ = n; }
-  Bytes build() const {
-    Bytes file = {'P', 'R', 'O'};
-    file.resize(32, 0);
-    writeU32(&file[28], static_cast<std::uint32_t>(entries_.size()));
-    for (const auto& e : entries_) {
-      appendU32(file, e[0]);
-      appendU32(file, e[1]);
-      appendU32(file, e[2]);
-      appendU32(file, e[3]);
-    }
-    file.resize(dataStart(), 0);
-    appendBytes(file, data_);
-    writeU32(&file[12], static_cast<std::uint32_t>(file.size()));
-    return file;
-  }
-
- private:
-  std::size_t dataStart() const { return 32 + 16 * reserved_; }
-  std::vector<std::array<std::uint32_t, 4>> entries_;
-  Bytes data_;
-  std::size_t reserved_ = 0;
-};
-
-constexpr std::uint32_t kData = 0x01000201;
-constexpr std::uint32_t kFlags = 0x01000221;
-constexpr std::uint32_t kCalFlags = 0x01000222;
-constexpr std::uint32_t kName = 0x02000202;
-constexpr std::uint32_t kKey = 0x03000010;
-constexpr std::uint32_t kRolling = 0x0300020A;
 
 // Stands in for the working state: a chip-name entry resets the image.
 class FakeChips : public ProChipHandler {

@@ -1,35 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "core/progfile/Checksums.h"
 #include "core/progfile/ProjectFile.h"
+#include "TestFiles.h"
 #include "TestImages.h"
 
 namespace kt90 {
 namespace {
 
-// An old-layout file: 5-character name from byte 3, code size in KB at byte 2, option
-// words 0-3 at bytes 8-15, then code, data sum, file sum and the rolling code.
-Bytes oldFile(const char* name, std::uint8_t kilobytes, bool rolling) {
-  Bytes head(32, 0);
-  head[0] = static_cast<std::uint8_t>(0x43 | (rolling ? 0x20 : 0));
-  head[1] = 0x01;
-  head[2] = kilobytes;
-  for (std::size_t i = 0; name[i] != 0 && i < 5; ++i) head[3 + i] = static_cast<std::uint8_t>(name[i]);
-  const std::uint16_t options[4] = {0x1FF4, 0x3FFE, 0x0001, 0x2AAA};
-  for (int i = 0; i < 4; ++i) writeU16(&head[8 + 2 * i], options[i]);
-  for (std::size_t i = 16; i < 32; ++i) head[i] = 0x77;  // not used by the old layout
-  Bytes code(kilobytes * 1024u);
-  for (std::size_t i = 0; i < code.size(); ++i) code[i] = static_cast<std::uint8_t>(i * 7 + 1);
-  const std::uint32_t dataSum = oldDataChecksum(code);
-  Bytes file = head;
-  appendBytes(file, code);
-  appendU32(file, dataSum);
-  appendU32(file, oldFileChecksum(head, dataSum));
-  if (rolling) {
-    for (std::uint8_t i = 0; i < 34; ++i) file.push_back(static_cast<std::uint8_t>(0x40 + i));
-  }
-  return file;
-}
+using testfiles::oldFile;
 
 TEST(OldProjectFile, K027IsRenamedAndConverted) {
   const Bytes file = oldFile("K027", 2, true);
