@@ -8,5 +8,6 @@ namespace kt90 {
 // Each group of commands adds its subcommands to the app; the callback stores the exit
 // code of the command that ran.
 void addChipCommands(CLI::App& app, CliOptions& options, int& exitCode);
+void addFileCommands(CLI::App& app, CliOptions& options, int& exitCode);
 
 }  // namespace kt90

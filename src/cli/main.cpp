@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"en", "zh"}));
   int exitCode = kt90::kExitOk;
   kt90::addChipCommands(app, options, exitCode);
+  kt90::addFileCommands(app, options, exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

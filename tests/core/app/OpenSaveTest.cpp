@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/app/OpenProgramFile.h"
+#include "core/app/SaveProgramFile.h"
+#include "core/app/WorkingState.h"
+#include "core/base/FileIo.h"
+#include "core/progfile/ProtectionInput.h"
+#include "support/RecordingHost.h"
+
+namespace kt90 {
+namespace {
+
+namespace fs = std::filesystem;
+
+class OpenSaveTest : public ::testing::Test {
+ protected:
+  fs::path dir = fs::temp_directory_path() /
+                 ("kt90_open_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+  test::RecordingHost host;
+  MemoryProfile profile;
+  std::unique_ptr<WorkingState> state;
+
+  void SetUp() override {
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    profile.writeInt(profile::kLanguage, kEnglish);
+    state = std::make_unique<WorkingState>(host, profile, KT90_TEST_DATA_DIR);
+    state->start();
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  std::string path(const std::string& name) const { return pathToUtf8(dir / name); }
+  void choose(const std::string& model) {
+    ASSERT_TRUE(state->selectChipModel(model));
+    ASSERT_TRUE(state->loadChipDefinition(true));
+  }
+  // A program with everything a project file carries.
+  void fillProgram() {
+    ProgramImage& image = state->image();
+    for (std::size_t n = 0; n < 300; ++n) image.setWord(n, static_cast<std::uint16_t>((n * 37) & 0x3FFF));
+    image.head.setFlag(headflag::kRollingCode, true);
+    image.rolCode.bytes[0] = 1;
+    image.rolCode.bytes[1] = 0x42;
+    image.calibration.voltageBits = 0x01;
+  }
+  void protect() {
+    ProgramImage& image = state->image();
+    image.head.setProgramLimit(500);
+    image.protection.currentTime = 0x12345678;
+    image.protection.downloadLimit = 7;
+    image.protection.filePassword = {0xAB, 0xCD, 0, 0};
+    image.protection.uids.push_back({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+  }
+  void writeText(const std::string& name, const std::string& text) { std::ofstream(dir / name, std::ios::binary) << text; }
+  std::vector<std::string> filesInDir() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+TEST_F(OpenSaveTest, ProjectRoundTripPlainAndScrambled) {
+  for (const bool limited : {false, true}) {
+    SCOPED_TRACE(limited);
+    choose("QD46K300T1");
+    fillProgram();
+    if (limited) protect();
+    ASSERT_TRUE(saveProgramFile(*state, path("prog"), SaveType::Project));
+    EXPECT_EQ(state->fileName(), path("prog.vk"));
+    const ProgramImage saved = state->image();
+    choose("VK1620");  // another chip and a blank image in between
+    ASSERT_TRUE(openProgramFile(*state, path("prog.vk")));
+    EXPECT_EQ(state->chipModelName(), "QD46K300T1");  // longer than the name field, found again
+    EXPECT_TRUE(state->image() == saved);
+    EXPECT_EQ(state->projectPath(), path("prog.vk"));
+    EXPECT_EQ(state->operatingMode(), limited ? kProductionMode : kResearchMode);
+    EXPECT_EQ(filesInDir(), std::vector<std::string>{"prog.vk"});  // no plaintext .dec file, no temporaries
+    state->setOperatingMode(kResearchMode);
+  }
+}
+
+TEST_F(OpenSaveTest, FailedOpensChangeNothing) {
+  choose("VK1620");
+  fillProgram();
+  state->setFileName(path("kept.vk"));
+  ASSERT_TRUE(saveProgramFile(*state, path("good"), SaveType::Project));
+  auto bytes = *readWholeFile(dir / "good.vk");
+  bytes[40] ^= 0x01;  // a code byte: the Identity check fails
+  writeFileAtomically(dir / "bad.vk", bytes);
+  writeText("bad.hex", ":100000000102030405060708090A0B0C0D0E0F1000\r\n");  // checksum wrong
+  writeText("wide.hex", ":02000000004000BE\r\n");                           // 0x4000 on a 14-bit chip
+  writeText("notes.txt", "hello");
+  choose("QD45C8K");
+  const ProgramImage before = state->image();
+  state->setFileName(path("kept.vk"));
+  for (const char* name : {"bad.vk", "bad.hex", "notes.txt", "missing.vk"}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(openProgramFile(*state, path(name)));
+    EXPECT_TRUE(state->image() == before);
+    EXPECT_EQ(state->chipModelName(), "QD45C8K");
+    EXPECT_EQ(state->fileName(), path("kept.vk"));
+    EXPECT_EQ(state->projectPath(), path("kept.vk"));
+  }
+  choose("VK1620");
+  const ProgramImage fourteenBit = state->image();
+  EXPECT_FALSE(openProgramFile(*state, path("wide.hex")));
+  EXPECT_TRUE(state->image() == fourteenBit);
+  EXPECT_EQ(host.state, OperationState::Failed);
+  EXPECT_TRUE(host.logContains("14位芯片不能加载16位程序代码！"));
+}
+
+TEST_F(OpenSaveTest, HexAndBinChangeOnlyTheCodeAndNameTheProjectPath) {
+  choose("VK1620");
+  protect();
+  const Protection protection = state->image().protection;
+  writeText("A.HEX", ":0400000001020304F2\r\n");
+  ASSERT_TRUE(openProgramFile(*state, path("A.HEX")));
+  EXPECT_EQ(state->image().word(0), 0x0201);
+  EXPECT_EQ(state->image().word(2), 0x3FFF);
+  EXPECT_EQ(state->projectPath(), path("A.vk"));
+  EXPECT_TRUE(state->image().protection == protection);
+  writeText("B.bin", std::string("\x11\x22\x33\x00", 4));
+  ASSERT_TRUE(openProgramFile(*state, path("B.bin")));
+  EXPECT_EQ(state->image().word(0), 0x2211);
+  EXPECT_EQ(state->image().word(1), 0x0033);
+  EXPECT_EQ(state->image().word(2), 0x3FFF);
+  EXPECT_TRUE(state->image().protection == protection);
+}
+
+TEST_F(OpenSaveTest, SaveNamesAndShownCode) {
+  choose("VK1620");
+  fillProgram();
+  state->showImageCode();
+  fs::create_directories(dir / "x.vk.d");
+  ASSERT_TRUE(saveProgramFile(*state, pathToUtf8(dir / "x.vk.d" / "out.bin"), SaveType::Hex));
+  EXPECT_TRUE(fs::exists(dir / "x.vk.d" / "out.bin.hex"));
+  EXPECT_EQ(state->projectPath(), pathToUtf8(dir / "x.vk.d" / "out.bin.vk"));
+  // After a chip read the shown code is the chip's: HEX and BIN save that one.
+  Bytes chipCode(ProgramImage::kCodeBytes, 0xFF);
+  chipCode[0] = 0x34;
+  chipCode[1] = 0x12;
+  state->showCode(chipCode);
+  ASSERT_TRUE(saveProgramFile(*state, path("read.bin"), SaveType::Bin));
+  const auto bin = *readWholeFile(dir / "read.bin");
+  EXPECT_EQ(bin.size(), state->image().codeWords() * 2);
+  EXPECT_EQ(bin[0], 0x34);
+  EXPECT_EQ(bin[1], 0x12);
+}
+
+TEST_F(OpenSaveTest, FailedSaveKeepsThePreviousFileAndSays) {
+  choose("VK1620");
+  ASSERT_TRUE(saveProgramFile(*state, path("keep.hex"), SaveType::Hex));
+  const auto before = *readWholeFile(dir / "keep.hex");
+  EXPECT_FALSE(saveProgramFile(*state, pathToUtf8(dir / "no" / "such" / "dir" / "f.vk"), SaveType::Project));
+  EXPECT_EQ(host.messages.back(), "Failed to save QD file");
+  EXPECT_FALSE(saveProgramFile(*state, pathToUtf8(dir / "no" / "f.bin"), SaveType::Bin));
+  EXPECT_EQ(host.messages.back(), "Failed to save Bin file");
+  EXPECT_EQ(*readWholeFile(dir / "keep.hex"), before);
+}
+
+TEST_F(OpenSaveTest, AutoSaveWritesTheProjectPathOnly) {
+  choose("VK1620");
+  EXPECT_FALSE(autoSave(*state));
+  writeText("p.hex", ":0400000001020304F2\r\n");
+  ASSERT_TRUE(openProgramFile(*state, path("p.hex")));
+  ASSERT_TRUE(autoSave(*state));
+  EXPECT_TRUE(fs::exists(dir / "p.vk"));
+  protect();
+  ASSERT_TRUE(autoSave(*state));
+  const auto bytes = *readWholeFile(dir / "p.vk");
+  EXPECT_NE(bytes[1] & 0x0F, 0);  // a limited file is stored scrambled
+}
+
+TEST_F(OpenSaveTest, ChipChangeAsksOnlyWithAProgram) {
+  choose("VK1620");
+  state->setFileName(path("a.vk"));
+  EXPECT_FALSE(state->changeChip("QD48K025T0"));
+  EXPECT_TRUE(host.unexpectedQuestions.empty());
+  EXPECT_EQ(state->fileName(), "");
+  state->image().setWord(3, 0x3FFE);
+  state->image().setWord(4, 0x3FFF);
+  state->setFileName(path("a.vk"));
+  host.answers.push_back(MessageAnswer::Yes);
+  EXPECT_TRUE(state->changeChip("WT58P04"));  // 16-bit: the kept words stay, blanks adapt
+  EXPECT_EQ(state->image().word(3), 0x3FFE);
+  EXPECT_EQ(state->image().word(4), 0xFFFF);
+  EXPECT_EQ(state->fileName(), path("a.vk"));
+  host.answers.push_back(MessageAnswer::No);
+  EXPECT_FALSE(state->changeChip("VK1620"));
+  EXPECT_EQ(state->image().word(3), 0x3FFF);
+  EXPECT_EQ(state->projectPath(), "");
+  EXPECT_FALSE(state->changeChip("VK1620"));  // the same chip again: nothing at all
+  EXPECT_TRUE(host.answers.empty());
+}
+
+}  // namespace
+}  // namespace kt90
