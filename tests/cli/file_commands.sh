@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# kt90ctl chips/chip/info/convert/dump on the shipped data: exit codes 0/1/2, outputs, JSON keys.
+set -u
+ctl=$1
+data=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+expect_exit() {  # expected-code command...
+  local want=$1; shift
+  "$@" >"$work/out" 2>"$work/err"
+  local got=$?
+  [ "$got" -eq "$want" ] || fail "exit $got (want $want): $*  $(head -3 "$work/err")"
+}
+has() { grep -q -- "$1" "$work/out" || fail "output lacks '$1'"; }
+
+expect_exit 0 "$ctl" --data-dir "$data" chips
+has QD46K300T1
+[ "$(wc -l <"$work/out")" -ge 6 ] || fail "chips lists fewer than six models"
+expect_exit 0 "$ctl" --data-dir "$data" --lang zh chips
+has VK1620
+expect_exit 0 "$ctl" --data-dir "$data" chip QD45C8K --json
+for key in model bitWidth blankWord codeWords flags fileVersion options optionMask chipSignature fileChecksum calibration; do
+  has "\"$key\":"
+done
+has '"0x2000":'
+expect_exit 0 "$ctl" --data-dir "$data" --lang zh chip VK1620
+has "位宽: 14"
+expect_exit 1 "$ctl" --data-dir "$data" chip NO_SUCH_CHIP
+expect_exit 2 "$ctl" --data-dir "$data" chip
+expect_exit 2 "$ctl" --data-dir "$data" frobnicate
+expect_exit 2 "$ctl" --data-dir "$data" --lang fr chips
+
+s=$data/samples
+expect_exit 0 "$ctl" --data-dir "$data" info "$s/blink_qd46k300t1_limited.vk" --json
+for key in model codeWords usedWords codeCrc chipSignature fileChecksum flags fileVersion options optionMask codeRange programLimit downloadLimit hasPassword uids rollingCode calibration; do
+  has "\"$key\":"
+done
+has '"programLimit":1000'
+has '"hasPassword":true'
+expect_exit 0 "$ctl" --data-dir "$data" info "$s/blink_vk1620.hex" --chip VK1620
+has "Code size:0x0044"
+expect_exit 1 "$ctl" --data-dir "$data" info "$work/missing.vk"
+grep -q "open file" "$work/err" || fail "reader log line missing on stderr"
+
+# convert: vk -> hex -> vk keeps the code; protection options make a scrambled file.
+expect_exit 0 "$ctl" --data-dir "$data" convert "$s/blink_vk1620.vk" "$work/a.hex"
+expect_exit 0 "$ctl" --data-dir "$data" convert "$work/a.hex" "$work/b.bin" --chip VK1620
+expect_exit 0 "$ctl" --data-dir "$data" dump "$s/blink_vk1620.vk"
+cp "$work/out" "$work/dump1"
+expect_exit 0 "$ctl" --data-dir "$data" dump "$work/b.bin" --chip VK1620
+cmp -s "$work/out" "$work/dump1" || fail "code changed through hex and bin"
+expect_exit 0 "$ctl" --data-dir "$data" convert "$s/blink_vk1620.vk" "$work/p.vk" --program-limit 50 --download-limit 2 --password 00C0FFEE
+expect_exit 0 "$ctl" --data-dir "$data" info "$work/p.vk" --json
+has '"programLimit":50'
+has '"downloadLimit":2'
+expect_exit 2 "$ctl" --data-dir "$data" convert "$s/blink_vk1620.vk" "$work/q.vk" --download-limit 300
+expect_exit 2 "$ctl" --data-dir "$data" convert "$s/blink_vk1620.vk" "$work/q.vk" --program-limit 4294967296
+expect_exit 2 "$ctl" --data-dir "$data" convert "$s/blink_vk1620.vk" "$work/q.txt"
+[ ! -e "$work/q.vk" ] || fail "a refused convert wrote a file"
+expect_exit 1 "$ctl" --data-dir "$data" convert "$s/blink_vk1620.vk" "$work/no/dir/q.vk"
+
+[ "$failures" -eq 0 ] && echo "all CLI file command checks passed"
+exit "$failures"
