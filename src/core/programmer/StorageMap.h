@@ -80,11 +80,28 @@ struct TrailerLayout {
 };
 
 // T: the code area rounded down to whole 32-byte blocks.
-std::uint32_t trailerAddress(std::uint32_t codeWords);
+inline std::uint32_t trailerAddress(std::uint32_t codeWords) {
+  return storage::kCode + storage::kBlockSize * (codeWords / 16);
+}
 
 // The trailer for `codeWords`, `calibrationCount` entries and, when the rolling code is on,
 // a RolCode whose first byte is `rolCodeFirst`.
-TrailerLayout trailerLayout(std::uint32_t codeWords, std::uint32_t calibrationCount, bool rollingCodeOn,
-                            std::uint8_t rolCodeFirst);
+inline TrailerLayout trailerLayout(std::uint32_t codeWords, std::uint32_t calibrationCount, bool rollingCodeOn,
+                                   std::uint8_t rolCodeFirst) {
+  TrailerLayout t;
+  t.signature = trailerAddress(codeWords);
+  t.calibrationHeader = t.signature + 2;
+  t.calibrationEntries = t.calibrationHeader + 4;
+  t.openShort = t.calibrationEntries + calibrationCount * 12;
+  std::uint32_t next = t.openShort + 10;
+  if (rollingCodeOn) {
+    t.rolCode = next;
+    t.rolCodeSize = (rolCodeFirst & 7u) * 4u + 6u;
+    next += t.rolCodeSize;
+  }
+  t.fileChecksum = next;
+  t.end = next + 2;
+  return t;
+}
 
 }  // namespace kt90
