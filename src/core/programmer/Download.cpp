@@ -1,0 +1,176 @@
+#include <array>
+
+#include "core/app/SaveProgramFile.h"
+#include "core/chip/Cif.h"
+#include "core/progfile/Checksums.h"
+#include "core/programmer/BlockTransfer.h"
+#include "core/programmer/Commands.h"
+#include "core/programmer/DownloadCount.h"
+#include "core/programmer/Identification.h"
+#include "core/programmer/Operations.h"
+#include "core/programmer/ResultCodes.h"
+#include "core/programmer/StorageMap.h"
+#include "core/programmer/StoredProgramRules.h"
+#include "core/progfile/UidBinding.h"
+
+namespace kt90 {
+
+namespace {
+
+// Waits for CMD_PROGRAM, in units of CKT90Driver::kWaitUnitMs.
+constexpr std::uint32_t kAckWait = 20;
+constexpr std::uint32_t kRunWait = 100;
+constexpr std::uint32_t kCodeWait = 4;
+
+// What must hold before anything is written: sizes the storage map can take.
+bool imageStorable(OperationRun& run, const ProgramImage& image) {
+  const std::uint32_t words = image.head.codeWords();
+  if (!codeWordsStorable(words)) {
+    run.log(TextId::CodeSizeNotStorable, words);
+    return false;
+  }
+  if (image.calibration.count > kMaxStoredCalibrations) {
+    run.log(TextId::CalibrationCountTooLarge, static_cast<unsigned>(image.calibration.count));
+    return false;
+  }
+  return true;
+}
+
+// Head, code and trailer, each read back; then the ConfigBlock.
+bool writeProgram(OperationRun& run, ProgramImage& image) {
+  const std::uint32_t words = image.head.codeWords();
+  const std::uint32_t blocks = words / 16;
+  run.log(TextId::DownloadHeadStart);
+  if (!transferVerified(run, image.head.bytes, storage::kHead)) return false;
+  run.log(TextId::DownloadHeadDone);
+
+  run.log(TextId::DownloadCodeStart);
+  run.setProgressRange(2 * blocks + 2 * storage::kCifBlocks);
+  if (!transferAreaVerified(run, ByteView(image.code().data(), blocks * storage::kBlockSize), storage::kCode, 0)) {
+    return false;
+  }
+  run.log(TextId::DownloadCodeDone);
+
+  const TrailerLayout t = trailerLayout(words, image.calibration.count, image.rollingCodeOn(), image.rolCode.bytes[0]);
+  run.log(TextId::DownloadSignatureStart);
+  if (!transferU16Verified(run, chipSignature(image), t.signature)) return false;
+  run.log(TextId::DownloadSignatureDone);
+
+  run.log(TextId::DownloadCalibrationStart);
+  if (!transferVerified(run, image.calibration.stored(), t.calibrationHeader)) return false;
+  for (std::uint32_t k = 0; k < image.calibration.count; ++k) {
+    if (!transferVerified(run, image.calibrationEntries[k].stored(), t.calibrationEntries + k * CalibrateInfo::kStoredSize)) {
+      return false;
+    }
+  }
+  run.log(TextId::DownloadCalibrationDone);
+
+  run.log(TextId::DownloadOpenShortStart);
+  if (!transferVerified(run, image.openShort.bytes, t.openShort)) return false;
+  run.log(TextId::DownloadOpenShortDone);
+
+  if (t.rolCode) {
+    run.log(TextId::DownloadRollingStart);
+    if (!transferVerified(run, ByteView(image.rolCode.bytes.data(), t.rolCodeSize), *t.rolCode)) return false;
+    run.log(TextId::DownloadRollingDone);
+  }
+
+  run.log(TextId::DownloadChecksumStart);
+  if (!transferU16Verified(run, fileChecksum(image), t.fileChecksum)) return false;
+  run.log(TextId::DownloadChecksumDone);
+
+  return transferVerified(run, image.config.bytes, storage::kConfigBlock);
+}
+
+bool writeCif(OperationRun& run, const CifBlock& cif, std::uint32_t codeBlocks) {
+  run.log(TextId::DownloadCifStart);
+  if (!transferAreaVerified(run, cif, storage::kCif, 2 * codeBlocks)) return false;
+  run.log(TextId::DownloadCifDone);
+  run.progress(2 * codeBlocks + 2 * storage::kCifBlocks);
+  return true;
+}
+
+// A debugger-type programmer programs the chip in its socket at once.
+bool programOneChip(OperationRun& run, bool rollingCodeOn) {
+  CKT90Driver& driver = run.driver;
+  std::array<std::uint8_t, reply::kRollingCodeSize> buffer{};
+  buffer.fill(0xFF);
+  driver.SendCmd(CMD_PROGRAM);
+  driver.WaitData(buffer.data(), 1, kAckWait);
+  if (buffer[0] != reply::kProgramOk) {
+    run.log(TextId::SendCmdProgramFailed);
+    return false;
+  }
+  buffer.fill(0xFF);
+  driver.WaitData(buffer.data(), 1, kRunWait);
+  if (buffer[0] != reply::kProgramOk) {
+    buffer.fill(0xFF);
+    driver.WaitData(buffer.data(), 1, kCodeWait);
+    run.state.appendLog(resultCodeText(buffer[0], run.language));
+    run.addFigure("resultCode", std::to_string(buffer[0]));
+    return false;
+  }
+  if (rollingCodeOn) {
+    buffer.fill(0xFF);
+    driver.WaitData(buffer.data(), reply::kRollingCodeSize, kCodeWait);
+    run.log(TextId::RollingCodeReply, static_cast<unsigned>(buffer[0]), static_cast<unsigned>(buffer[1]),
+            static_cast<unsigned>(buffer[2]), static_cast<unsigned>(buffer[3]));
+    run.addFigure("rollingCode", formatText("%02X%02X%02X%02X", buffer[0], buffer[1], buffer[2], buffer[3]));
+  }
+  return true;
+}
+
+// A stand-alone programmer forgets its EEPROM state and restarts with the new program.
+bool restartProgrammer(OperationRun& run) {
+  std::array<std::uint8_t, eeprom::kSize> erased{};
+  erased.fill(eeprom::kErased);
+  run.driver.WriteEEPROM(erased.data(), 0, eeprom::kSize);
+  if (run.driver.SendCmd(CMD_SoftReset) != 1) {
+    run.log(TextId::SendCmdSoftResetFailed);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+OperationState runDownload(OperationRun& run) {
+  WorkingState& state = run.state;
+  const std::optional<CifBlock> cif = LoadCif(state.programDir(), state.chipModelName());
+  if (!cif) {
+    run.log(TextId::CifReadFailed);
+    return OperationState::Failed;
+  }
+  ProgramImage& image = state.image();
+  if (!imageStorable(run, image)) return OperationState::Failed;
+
+  if (!run.openDevice()) return OperationState::Failed;
+  const Identity identity = identifyProgrammer(run);
+  if (!matchConnectedProgrammer(image.protection.uids, identity.uid, run.language, state.reporter())) {
+    return OperationState::Failed;
+  }
+  const bool limited = image.head.programLimit() != 0;
+  if ((limited || state.chipInfo().checkFirmwareVersion) && !checkFirmwareVersion(run, identity)) {
+    return OperationState::Failed;
+  }
+  CountTables tables;
+  std::string downloadNote;
+  if (limited && !checkDownloadCount(run, tables, image.protection.currentTime, image.protection.downloadLimit,
+                                     downloadNote)) {
+    return OperationState::Failed;
+  }
+
+  if (!writeProgram(run, image)) return OperationState::Failed;
+  if (!writeCif(run, *cif, image.head.codeWords() / 16)) return OperationState::Failed;
+  if (limited) {
+    if (!storeCountTables(run, tables)) return OperationState::Failed;
+    if (image.protection.downloadLimit != 0) state.appendLog(downloadNote);
+  }
+  autoSave(state);
+
+  const std::string version = identity.firmwareVersion.value_or(std::string());
+  const bool done = isDebuggerType(version) ? programOneChip(run, image.rollingCodeOn()) : restartProgrammer(run);
+  return done ? OperationState::Passed : OperationState::Failed;
+}
+
+}  // namespace kt90

@@ -1,0 +1,130 @@
+#include "core/programmer/FirmwareUpdate.h"
+
+#include <chrono>
+
+#include "core/base/FileIo.h"
+#include "core/progfile/BinFile.h"
+#include "core/programmer/BlockTransfer.h"
+#include "core/programmer/Commands.h"
+#include "core/programmer/Identification.h"
+#include "core/programmer/Operations.h"
+#include "core/programmer/StorageMap.h"
+
+namespace kt90 {
+
+namespace {
+
+constexpr std::uint32_t kRecordSettleMs = 200;
+
+bool contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+// The image file whole, within what the programmer takes; logged failures otherwise.
+std::optional<Bytes> readImage(OperationRun& run, const std::string& path, std::uint32_t capacity) {
+  std::optional<Bytes> file = path.empty() ? std::nullopt : readWholeFile(pathFromUtf8(path));
+  std::optional<std::size_t> size;
+  Bytes image(storage::kFirmwareMaxSize, 0);
+  if (!file) {
+    run.log(TextId::FileOpenFailed, path.c_str());
+  } else {
+    size = readBinInto(*file, image, run.language, run.state.reporter());
+  }
+  if (!size) {
+    run.log(TextId::FirmwareOpenFailed, path.c_str());
+    return std::nullopt;
+  }
+  if (*size > capacity) {
+    run.log(TextId::FirmwareTooLarge, static_cast<unsigned>(*size), static_cast<unsigned>(capacity));
+    return std::nullopt;
+  }
+  image.resize(*size);
+  return image;
+}
+
+// The record is written, given the programmer time to store it, and read back.
+bool writeRecord(OperationRun& run, const Bytes& record, bool inStorage) {
+  CKT90Driver& driver = run.driver;
+  const std::uint32_t address = inStorage ? storage::kUpgradeRecord : eeprom::kUpgradeRecord;
+  const auto length = static_cast<std::uint32_t>(record.size());
+  const std::uint32_t written = inStorage ? driver.WriteData(record.data(), address, length)
+                                          : driver.WriteEEPROM(record.data(), address, length);
+  if (written != length) {
+    run.log(TextId::WriteFailure, address, length);
+    return false;
+  }
+  run.pause(kRecordSettleMs);
+  Bytes back(record.size(), 0);
+  const std::uint32_t read =
+      inStorage ? driver.ReadData(back.data(), address, length) : driver.ReadEEPROM(back.data(), address, length);
+  if (read != length) {
+    run.log(TextId::ReadFailure, address, length);
+    return false;
+  }
+  for (std::uint32_t j = 0; j < length; ++j) {
+    if (back[j] != record[j]) {
+      run.log(TextId::CheckFailure, address + j, static_cast<unsigned>(back[j]));
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+FirmwareChoice chooseFirmwareImage(const std::string& version) {
+  if (contains(version, "DB") && !contains(version, "DBGPRO")) return {"Firmware/DBG4V0_APP.bin", false};
+  if (contains(version, "KT90 V4")) return {"Firmware/KT90_4_0.bin", false};
+  if (contains(version, "KT90 V5")) return {"Firmware/KT90_5_0.bin", false};
+  if (contains(version, "KT90PRO V1")) {
+    if (contains(version, "S")) return {"Firmware/KT90_5_0.bin", false};
+    return {"", true};
+  }
+  return {};
+}
+
+bool upgradeRecordInStorage(const std::string& version) {
+  return contains(version, "DB") && !contains(version, "DBGPRO");
+}
+
+std::uint32_t firmwareCapacity(bool recordInStorage) {
+  return recordInStorage ? storage::kUpgradeRecord - storage::kFirmwareArea : storage::kFirmwareMaxSize;
+}
+
+Bytes upgradeRecord(std::uint32_t imageSize) {
+  Bytes record;
+  appendU32(record, imageSize);
+  record.push_back(storage::kUpgradeMarker);
+  return record;
+}
+
+OperationState runFirmwareUpdate(OperationRun& run) {
+  if (!run.openDevice()) return OperationState::Failed;
+  const std::string version = identifyProgrammer(run).firmwareVersion.value_or(std::string());
+
+  const FirmwareChoice choice = chooseFirmwareImage(version);
+  if (choice.replaceProgrammer) {
+    run.state.host().messageBox(text(TextId::FirmwareReplaceProgrammer, run.language), MessageButtons::Ok);
+  }
+  const std::string path = choice.imageName.empty() ? std::string() : run.state.programDir() + "/" + choice.imageName;
+  run.state.appendLog(path + "\r\n");
+  const bool inStorage = upgradeRecordInStorage(version);
+  const std::optional<Bytes> image = readImage(run, path, firmwareCapacity(inStorage));
+  if (!image) return OperationState::Failed;
+
+  run.log(TextId::FirmwareUpdateStart);
+  run.setProgressRange(2 * pieceCount(image->size()));
+  if (!transferAreaVerified(run, *image, storage::kFirmwareArea, 0)) return OperationState::Failed;
+
+  run.log(TextId::FirmwareImageVerified);
+  const Bytes record = upgradeRecord(static_cast<std::uint32_t>(image->size()));
+  run.log(TextId::FirmwareRecordStart);
+  if (!writeRecord(run, record, inStorage)) return OperationState::Failed;
+
+  if (run.driver.SendCmd(CMD_SoftReset) != 1) {
+    run.log(TextId::SendCmdSoftResetFailed);
+    return OperationState::Failed;
+  }
+  run.log(TextId::FirmwareRecordDone);
+  return OperationState::Passed;
+}
+
+}  // namespace kt90

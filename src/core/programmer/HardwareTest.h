@@ -1,0 +1,17 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kt90 {
+
+// The self-test selection when "HwTest.ini" or its value is missing.
+inline constexpr std::uint32_t kDefaultHardwareTests = 0x2FFD7B;
+
+// "Flag" of section "HwTest" in "<programDir>/HwTest.ini", or the default.
+std::uint32_t hardwareTestSelection(const std::string& programDir);
+
+// The names of the tests and groups a HardwareModify result marks failed, in table order.
+std::vector<std::string> failedTestNames(std::uint32_t result);
+
+}  // namespace kt90

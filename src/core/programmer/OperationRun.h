@@ -1,0 +1,78 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "core/app/WorkingState.h"
+#include "core/programmer/CKT90Driver.h"
+#include "core/programmer/DeviceOperations.h"
+#include "core/text/Format.h"
+#include "core/text/StringTable.h"
+
+namespace kt90 {
+
+// Opens the device for one operation and closes it on every path, also after a failed open.
+class DeviceSession {
+ public:
+  explicit DeviceSession(CKT90Driver& driver) : driver_(driver) {}
+  DeviceSession(const DeviceSession&) = delete;
+  DeviceSession& operator=(const DeviceSession&) = delete;
+  ~DeviceSession() { close(); }
+
+  bool open(const std::string& portName) {
+    attempted_ = true;
+    return driver_.OpenDevice(portName);
+  }
+  void close() {
+    if (attempted_) driver_.CloseDevice();
+    attempted_ = false;
+  }
+
+ private:
+  CKT90Driver& driver_;
+  bool attempted_ = false;
+};
+
+// One device operation under way: the working state it reports to, the driver, and the
+// figures it has learnt. The steps of every operation take it.
+class OperationRun {
+ public:
+  OperationRun(WorkingState& workingState, CKT90Driver& device, std::string portName, OperationOutcome& outcome)
+      : state(workingState), driver(device), language(workingState.language()), session(device),
+        portName_(std::move(portName)), outcome_(outcome) {}
+  const std::string& portName() const { return portName_; }
+
+  WorkingState& state;
+  CKT90Driver& driver;
+  const LanguageId language;
+  DeviceSession session;
+
+  // Opens the device on the operation's port; message 21 when nothing answers there.
+  bool openDevice();
+
+  // A message of the string table as one log entry, with the time stamp unless told.
+  void log(TextId id) { state.appendLog(text(id, language)); }
+  template <class... Args>
+  void log(TextId id, Args... args) {
+    state.appendLog(formatText(text(id, language), args...));
+  }
+  template <class... Args>
+  void logUntimed(TextId id, Args... args) {
+    state.appendLog(formatText(text(id, language), args...), false);
+  }
+
+  void addFigure(const std::string& name, const std::string& value);
+
+  // Progress as a share of `range` steps, shown as a percentage.
+  void setProgressRange(std::uint32_t range) { progressRange_ = range; }
+  void progress(std::uint32_t step);
+
+  // Waits on the calling thread (the 200 ms settle times of the chip and the record).
+  void pause(std::uint32_t milliseconds);
+
+ private:
+  std::string portName_;
+  OperationOutcome& outcome_;
+  std::uint32_t progressRange_ = 0;
+};
+
+}  // namespace kt90
