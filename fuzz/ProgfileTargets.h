@@ -56,7 +56,9 @@ inline void projectScrambledTarget(ByteView file) {
   NullReporter reporter;
   const auto payload = unscrambleProject(file, kEnglish, reporter);
   if (!payload) return;
-  if (isScrambledProject(file)) {
+  // Keys without bit 3 in byte 1 are written with it set, so only files with it come back
+  // byte for byte.
+  if (isScrambledProject(file) && (file[1] & 0x08) != 0) {
     FileKey key{};
     std::copy_n(file.begin(), key.size(), key.begin());
     for (std::size_t i = 2; i < 8; ++i) key[i] = static_cast<std::uint8_t>(key[i] - kScrambleHeadAdd);

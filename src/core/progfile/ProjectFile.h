@@ -39,9 +39,10 @@ struct ProjectReadResult {
 
 // Fills `image`, which the caller has reset for the chip the head names, block by block,
 // logging each problem (message 4, the old-layout notice, is an alert). A failed read may
-// leave the image partly overwritten. Refused with a log line, before anything past the
-// head is read: CodeWords above 0x7FFF, more than 8 calibration entries, more than 100
-// U_IDs. The common end (chip lookup, definition refresh, mode switch) is the caller's.
+// leave the image partly overwritten. Refused with a log line as soon as the count is
+// read, before anything it counts is: CodeWords above 0x7FFF, more than 8 calibration
+// entries, more than 100 U_IDs. The common end (chip lookup, definition refresh, mode
+// switch) is the caller's.
 ProjectReadResult readProject(ByteView payload, ProgramImage& image, LanguageId language, Reporter& reporter);
 
 // The payload of `image`: every block that is present, with Identity and CheckSum
