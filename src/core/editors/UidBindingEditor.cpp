@@ -1,0 +1,54 @@
+#include "core/editors/UidBindingEditor.h"
+
+#include "core/base/FileIo.h"
+#include "core/progfile/KtIdFile.h"
+#include "core/progfile/UidBinding.h"
+#include "core/text/Format.h"
+#include "core/text/StringTable.h"
+
+namespace kt90 {
+
+std::filesystem::path ktIdFilePath(const std::string& programDir) {
+  return pathFromUtf8(programDir) / kKtIdFileName;
+}
+
+UidBindingEditor::UidBindingEditor(std::vector<ProgrammerUid>& list, const std::optional<ProgrammerUid>& connected,
+                                   LanguageId language, Reporter& reporter)
+    : language_(language), reporter_(reporter) {
+  if (connected) addConnectedUid(list, *connected, language, reporter);
+  rows_ = rowsForUids(list);
+}
+
+void UidBindingEditor::setRow(std::size_t row, std::string text) {
+  if (row < rows_.size()) rows_[row] = std::move(text);
+}
+
+void UidBindingEditor::setRows(std::vector<std::string> rows) {
+  rows_ = std::move(rows);
+  if (rows_.size() < kKtIdDialogRows) rows_.resize(kKtIdDialogRows);
+}
+
+void UidBindingEditor::clear() { rows_.assign(kKtIdDialogRows, std::string()); }
+
+bool UidBindingEditor::load(const std::string& programDir) {
+  const auto file = readWholeFile(ktIdFilePath(programDir));
+  if (!file) return false;
+  rows_ = ktIdRowsFromFile(*file);
+  return true;
+}
+
+bool UidBindingEditor::save(const std::string& programDir) {
+  const auto path = ktIdFilePath(programDir);
+  if (writeFileAtomically(path, ktIdFileFromRows(rows_))) return true;
+  reporter_.alert(formatText(text(TextId::UidFileSaveFailed, language_), pathToUtf8(path).c_str()));
+  return false;
+}
+
+bool UidBindingEditor::accept(std::vector<ProgrammerUid>& list) {
+  auto uids = uidsFromRows(rows_, language_, reporter_);
+  if (!uids) return false;
+  list = std::move(*uids);
+  return true;
+}
+
+}  // namespace kt90
