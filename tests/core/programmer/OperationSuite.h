@@ -1,0 +1,308 @@
+#pragma once
+// The device operations end to end against an emulated programmer, written once and run
+// through each harness (in process, and kt90-sim over a pseudo-terminal):
+//   struct Harness {
+//     void start(const DeviceSetup&);
+//     CKT90Driver& driver();
+//     std::string port();
+//     sim::Emulator& finish();  // the programmer's state at the end
+//   };
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+
+#include "InProcessHarness.h"
+#include "OperationTestSupport.h"
+#include "core/app/ProfileStore.h"
+#include "core/app/WorkingState.h"
+#include "core/progfile/Checksums.h"
+#include "core/progfile/Crc16.h"
+#include "core/programmer/DeviceOperations.h"
+#include "core/programmer/StorageMap.h"
+#include "core/text/Format.h"
+#include "core/text/StringTable.h"
+
+namespace kt90::testing {
+
+// Random code and option words 0-7 within the chip's word width.
+inline void fillProgram(WorkingState& state, std::uint32_t seed) {
+  ProgramImage& image = state.image();
+  std::mt19937 random(seed);
+  const std::uint16_t blank = state.blankWord();
+  for (std::size_t n = 0; n < image.codeWords(); ++n) image.setWord(n, static_cast<std::uint16_t>(random() & blank));
+  for (int i = 0; i < 8; ++i) image.setOptionWord(i, static_cast<std::uint16_t>(random() & blank));
+}
+
+// Two serial bytes 0x34, 0x12 as MOVLW at 0x0100 and 0x0101, step `step`.
+inline void setRollingCode(ProgramImage& image, std::uint8_t step) {
+  const std::uint8_t bytes[10] = {0x01, 0x34, 0x04, 0x12, 0x04, 0x00, 0x01, 0x01, 0x01, step};
+  image.rolCode.bytes.fill(0);
+  std::copy(std::begin(bytes), std::end(bytes), image.rolCode.bytes.begin());
+  image.head.setFlag(headflag::kRollingCode, true);
+}
+
+inline bool sameProgram(const ProgramImage& a, const ProgramImage& b) {
+  return a.head.bytes == b.head.bytes && std::equal(a.programBytes().begin(), a.programBytes().end(), b.programBytes().begin()) &&
+         a.calibration == b.calibration && a.openShort.bytes == b.openShort.bytes && a.rolCode.bytes == b.rolCode.bytes;
+}
+
+template <class Harness>
+class OperationSuite : public ::testing::Test {
+ protected:
+  void start(const DeviceSetup& setup = {}, const std::string& chip = "QD46K025T0") {
+    profile.writeInt(profile::kLanguage, kEnglish);
+    profile.writeString(profile::kChip, chip);
+    state = std::make_unique<WorkingState>(host, profile, dir.dir());
+    state->start();
+    harness.start(setup);
+    tracker = std::make_unique<TrackingDriver>(harness.driver());
+  }
+  OperationOutcome run(DeviceOperation op) {
+    return runDeviceOperation(op, *state, *tracker, harness.port(), guard);
+  }
+  std::string msg(TextId id) const { return text(id, kEnglish); }
+  template <class... Args>
+  std::string msg(TextId id, Args... args) const {
+    return formatText(text(id, kEnglish), args...);
+  }
+  void selectChip(const std::string& model) {
+    ASSERT_TRUE(state->selectChipModel(model));
+    ASSERT_TRUE(state->loadChipDefinition(true));
+  }
+
+  ProgramDirCopy dir;
+  RecordingHost host;
+  MemoryProfile profile;
+  std::unique_ptr<WorkingState> state;
+  Harness harness;
+  OperationGuard guard;
+  std::unique_ptr<TrackingDriver> tracker;
+};
+
+TYPED_TEST_SUITE_P(OperationSuite);
+
+TYPED_TEST_P(OperationSuite, DownloadThenUploadRoundTripsEveryShippedChip) {
+  this->start(withVersion("KT90 V5.2"));
+  ASSERT_GE(this->state->chipList().size(), 6u);
+  std::uint32_t seed = 1;
+  for (const std::string& model : this->state->chipList()) {
+    SCOPED_TRACE(model);
+    this->selectChip(model);
+    fillProgram(*this->state, seed++);
+    if (seed % 2) setRollingCode(this->state->image(), 3);
+    const auto down = this->run(DeviceOperation::Download);
+    ASSERT_EQ(down.finalState, OperationState::Passed) << this->host.log.back();
+    const ProgramImage downloaded = this->state->image();
+
+    this->selectChip(model);  // a fresh image for the chip
+    const auto up = this->run(DeviceOperation::Upload);
+    ASSERT_EQ(up.finalState, OperationState::Ready) << this->host.log.back();
+    EXPECT_EQ(this->state->chipModelName(), model);
+    EXPECT_TRUE(sameProgram(this->state->image(), downloaded));
+    if (downloaded.head.version() >= 0x20) {
+      EXPECT_EQ(this->state->image().config.bytes, downloaded.config.bytes);
+    }
+    EXPECT_EQ(this->host.states.back(), OperationState::Ready);
+    EXPECT_TRUE(this->tracker->closedEveryTime());
+  }
+  EXPECT_EQ(this->host.progress.back(), 100);
+}
+
+TYPED_TEST_P(OperationSuite, DebuggerDownloadThenReadChipGivesTheImageBack) {
+  this->start(withVersion("KT90DB V5.2"));
+  fillProgram(*this->state, 7);
+  ProgramImage& image = this->state->image();
+  image.setOptionWord(13, static_cast<std::uint16_t>((image.optionWord(13) & ~0x30) | 0x10));  // signature kept in the chip
+  ASSERT_EQ(this->run(DeviceOperation::Download).finalState, OperationState::Passed) << this->host.log.back();
+  const std::uint16_t signature = chipSignature(image);
+
+  ASSERT_EQ(this->run(DeviceOperation::ReadChip).finalState, OperationState::Ready) << this->host.log.back();
+  const Bytes& read = this->state->shownCode();
+  EXPECT_TRUE(std::equal(image.programBytes().begin(), image.programBytes().end(), read.begin()));
+  for (int i = 0; i < 16; ++i) {
+    if (!((image.config.optionMask() >> i) & 1)) continue;
+    // The chip holds each option word within its width; words 8 and 9 carry the signature.
+    const unsigned expected = image.optionWord(i) & this->state->blankWord();
+    EXPECT_TRUE(this->host.logHas(formatText("%04X: 0x%04X\r\n", 0x2000 + i, expected))) << i;
+  }
+  EXPECT_TRUE(this->host.logHas(this->msg(TextId::ReadChipSignature, static_cast<unsigned>(signature))));
+  EXPECT_TRUE(this->host.logHas(this->msg(TextId::ReadCodeChecksum, static_cast<unsigned>(crc16(image.programBytes())))));
+  EXPECT_TRUE(this->state->projectPath().empty());
+  EXPECT_TRUE(this->tracker->closedEveryTime());
+}
+
+TYPED_TEST_P(OperationSuite, RollingCodeAdvancesByItsStepFromChipToChip) {
+  this->start(withVersion("KT90DB V5.2"));
+  fillProgram(*this->state, 9);
+  setRollingCode(this->state->image(), 5);
+  const auto first = this->run(DeviceOperation::Download);
+  ASSERT_EQ(first.finalState, OperationState::Passed) << this->host.log.back();
+  EXPECT_EQ(first.figure("rollingCode"), "34120000");
+  EXPECT_TRUE(this->host.logHas("ROL_CODE:34120000\r\n"));
+  // Two more chips programmed from the same download.
+  for (const char* expected : {"39120000", "3E120000"}) {
+    ASSERT_TRUE(this->tracker->OpenDevice(this->harness.port()));
+    this->tracker->SendCmd(CMD_PROGRAM);
+    std::uint8_t reply[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+    this->tracker->WaitData(reply, 1, 20);
+    this->tracker->WaitData(reply, 1, 100);
+    ASSERT_EQ(reply[0], 0);
+    this->tracker->WaitData(reply, 4, 4);
+    EXPECT_EQ(formatText("%02X%02X%02X%02X", reply[0], reply[1], reply[2], reply[3]), expected);
+    this->tracker->CloseDevice();
+  }
+}
+
+TYPED_TEST_P(OperationSuite, LimitedFileStopsAtItsDownloadCount) {
+  this->start(withVersion("KT90 V5.2"));
+  fillProgram(*this->state, 11);
+  ProgramImage& image = this->state->image();
+  image.head.setProgramLimit(1000);
+  image.protection.currentTime = 0x5F5E1000;
+  image.protection.downloadLimit = 3;
+  for (int remain : {2, 1, 0}) {
+    ASSERT_EQ(this->run(DeviceOperation::Download).finalState, OperationState::Passed) << this->host.log.back();
+    EXPECT_TRUE(this->host.logHas(this->msg(TextId::DownloadNote, 3, remain)));
+  }
+  const auto refused = this->run(DeviceOperation::Download);
+  EXPECT_EQ(refused.finalState, OperationState::Failed);
+  EXPECT_EQ(this->host.log.back(), this->msg(TextId::DownloadLimitReached, 3));
+  EXPECT_FALSE(this->host.logContains("downloading file"));
+  EXPECT_TRUE(this->tracker->closedEveryTime());
+  const Bytes& storage = this->harness.finish().storage();
+  EXPECT_EQ(readU32(&storage[storage::kStampRing]), 4u);
+  EXPECT_EQ(readU32(&storage[storage::kStampRing + 4]), 0x5F5E1000u);
+  EXPECT_EQ(storage[storage::kRemainingDownloads + 1], 0);
+}
+
+TYPED_TEST_P(OperationSuite, StatisticsHardwareTestFirmwareUpdateAndUidQuery) {
+  this->start(prepared([](sim::Emulator& e) {
+    e.counters = {200, 199};
+    e.selfTestFailures = 0x20000;
+  }));
+  const auto stats = this->run(DeviceOperation::Statistics);
+  EXPECT_EQ(stats.finalState, OperationState::Passed);
+  EXPECT_EQ(stats.figure("total"), "200");
+  EXPECT_EQ(stats.figure("successes"), "199");
+  EXPECT_EQ(stats.figure("yield"), "99.50");
+  EXPECT_EQ(stats.figure("firmwareVersion"), "KT90 V5.0");
+  EXPECT_TRUE(this->host.logHas("Total number: 200,Successes: 199,Quality 99.50%\r\n"));
+
+  EXPECT_EQ(this->run(DeviceOperation::HardwareTest).finalState, OperationState::Failed);
+  const std::vector<std::string> tail(this->host.log.end() - 7, this->host.log.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"HardwareModify: 0x00020000\r\n", "HW_Test_VPP5V0_FLAG\r\n",
+                                            "HW_Test_VPP8V75_FLAG\r\n", "HW_TEST_EN_ALL_FLAG\r\n",
+                                            "HW_TEST_EN_PART1_FLAG\r\n", "HW_TEST_EN_PART2_FLAG\r\n",
+                                            "HW_TEST_EN_PART3_FLAG\r\n"}));
+
+  const auto uid = this->run(DeviceOperation::QueryUid);
+  EXPECT_EQ(uid.finalState, OperationState::Passed);
+  EXPECT_EQ(uid.figure("uid"), "4B5439300005202400000001");
+  EXPECT_EQ(this->state->connectedUid(), ProgrammerUid(sim::Emulator::kDefaultUid));
+
+  const auto update = this->run(DeviceOperation::UpdateFirmware);
+  EXPECT_EQ(update.finalState, OperationState::Passed) << this->host.log.back();
+  EXPECT_TRUE(this->host.logHas(this->dir.dir() + "/Firmware/KT90_5_0.bin\r\n"));
+  EXPECT_EQ(this->host.log.back(), this->msg(TextId::FirmwareRecordDone));
+  EXPECT_TRUE(this->tracker->closedEveryTime());
+  EXPECT_EQ(this->harness.finish().versionText(), "KT90 V5.2");  // the start-up code took the image
+}
+
+TYPED_TEST_P(OperationSuite, DebuggerRunFailureLogsItsResultCode) {
+  DeviceSetup setup = prepared([](sim::Emulator& e) {
+    e.setVersionText("KT90DB V5.2");
+    e.chip().present = false;
+  });
+  setup.keepChip = true;
+  this->start(setup);
+  const auto outcome = this->run(DeviceOperation::Download);
+  EXPECT_EQ(outcome.finalState, OperationState::Failed);
+  EXPECT_EQ(outcome.figure("resultCode"), "1");
+  EXPECT_EQ(this->host.log.back(), "Err.1, 放置错误，没有放置芯片，或者芯片损坏。");
+  EXPECT_TRUE(this->tracker->closedEveryTime());
+}
+
+// One test per fault switch: the device ends closed, the state Failed, the log says why,
+// and nothing of the working state is lost.
+TYPED_TEST_P(OperationSuite, FaultNoReply) {
+  this->start(withFaults({"no-reply"}));
+  EXPECT_EQ(this->run(DeviceOperation::Statistics).finalState, OperationState::Failed);
+  EXPECT_EQ(this->host.log, std::vector<std::string>{this->msg(TextId::DeviceNotConnected)});
+  EXPECT_EQ(this->host.states.back(), OperationState::Failed);
+  EXPECT_TRUE(this->tracker->closedEveryTime());
+}
+
+TYPED_TEST_P(OperationSuite, FaultRefusedAppIdNeverLetsAStaleUidThrough) {
+  this->start(withFaults({"refuse=0x72"}));
+  const ProgrammerUid listed = sim::Emulator::kDefaultUid;
+  this->state->image().protection.uids = {listed};
+  this->state->setConnectedUid(listed);  // from an earlier operation
+  const ProgramImage before = this->state->image();
+  EXPECT_EQ(this->run(DeviceOperation::Download).finalState, OperationState::Failed);
+  EXPECT_TRUE(this->host.logHas("SendCmd(CMD_APP_ID) fail!\r\n"));
+  EXPECT_EQ(this->host.log.back(), this->msg(TextId::ProgrammerNotBound));
+  EXPECT_EQ(this->tracker->writes, 0u);
+  EXPECT_TRUE(this->tracker->closedEveryTime());
+  EXPECT_TRUE(this->state->image() == before);
+}
+
+TYPED_TEST_P(OperationSuite, FaultCorruptReadBack) {
+  this->start(withFaults({"corrupt=0x25"}));
+  fillProgram(*this->state, 5);
+  const auto project = this->dir.path("saved.vk");
+  this->state->setFileName(pathToUtf8(project));
+  const std::uint8_t byte = this->state->image().code()[5];
+  EXPECT_EQ(this->run(DeviceOperation::Download).finalState, OperationState::Failed);
+  EXPECT_EQ(this->host.log.back(), this->msg(TextId::CheckFailure, 0x25u, static_cast<unsigned>(byte ^ 0xFF)));
+  EXPECT_FALSE(std::filesystem::exists(project));  // no save after a failed download
+  EXPECT_EQ(this->host.states.back(), OperationState::Failed);
+  EXPECT_TRUE(this->tracker->closedEveryTime());
+}
+
+TYPED_TEST_P(OperationSuite, FaultDisconnectDuringDownload) {
+  this->start(withFaults({"disconnect=20"}));
+  fillProgram(*this->state, 3);
+  const ProgramImage before = this->state->image();
+  EXPECT_EQ(this->run(DeviceOperation::Download).finalState, OperationState::Failed);
+  EXPECT_TRUE(this->host.logContains("Write failure, adress0x"));
+  EXPECT_TRUE(this->state->image() == before);
+  EXPECT_TRUE(this->tracker->closedEveryTime());
+}
+
+TYPED_TEST_P(OperationSuite, FaultChipNeverReady) {
+  this->start(withFaults({"never-ready"}));
+  const Bytes shown = this->state->shownCode();
+  EXPECT_EQ(this->run(DeviceOperation::ReadChip).finalState, OperationState::Failed);
+  EXPECT_EQ(this->host.log.back(), this->msg(TextId::ReadStatusFailed));
+  EXPECT_EQ(this->tracker->powerOffs, 1);  // the chip is not left powered
+  EXPECT_EQ(this->state->shownCode(), shown);
+  EXPECT_TRUE(this->tracker->closedEveryTime());
+}
+
+TYPED_TEST_P(OperationSuite, FaultErasedStorageRefusesUpload) {
+  this->start(withFaults({"erased"}));
+  fillProgram(*this->state, 4);
+  const ProgramImage before = this->state->image();
+  EXPECT_EQ(this->run(DeviceOperation::Upload).finalState, OperationState::Failed);
+  EXPECT_EQ(this->host.log.back(), this->msg(TextId::UploadProtected));
+  EXPECT_TRUE(this->state->image() == before);
+  EXPECT_TRUE(this->tracker->closedEveryTime());
+}
+
+TYPED_TEST_P(OperationSuite, FaultLatencyStillPasses) {
+  this->start(withFaults({"latency=3"}));
+  const auto stats = this->run(DeviceOperation::Statistics);
+  EXPECT_EQ(stats.finalState, OperationState::Passed);
+  EXPECT_TRUE(this->host.logHas("Total number: 0,Successes: 0,Quality 0.00%\r\n"));
+  EXPECT_TRUE(this->tracker->closedEveryTime());
+}
+
+REGISTER_TYPED_TEST_SUITE_P(OperationSuite, DownloadThenUploadRoundTripsEveryShippedChip,
+                            DebuggerDownloadThenReadChipGivesTheImageBack, RollingCodeAdvancesByItsStepFromChipToChip,
+                            LimitedFileStopsAtItsDownloadCount, StatisticsHardwareTestFirmwareUpdateAndUidQuery,
+                            DebuggerRunFailureLogsItsResultCode, FaultNoReply, FaultRefusedAppIdNeverLetsAStaleUidThrough,
+                            FaultCorruptReadBack, FaultDisconnectDuringDownload, FaultChipNeverReady,
+                            FaultErasedStorageRefusesUpload, FaultLatencyStillPasses);
+
+}  // namespace kt90::testing
