@@ -77,7 +77,7 @@ bool SimDriver::WaitData(std::uint8_t* buffer, std::uint32_t length, std::uint32
   const auto wait = std::chrono::milliseconds(static_cast<std::int64_t>(timeout) * kWaitUnitMs);
   const Bytes bytes = emulator_.waitOutput(length, began_ + wait);
   settle();
-  std::memcpy(buffer, bytes.data(), bytes.size());
+  if (!bytes.empty()) std::memcpy(buffer, bytes.data(), bytes.size());
   return bytes.size() == length;
 }
 
