@@ -67,10 +67,45 @@ def hex_file(words):
     return "\r\n".join(lines) + "\r\n"
 
 
+def pro_encode(plain, key):
+    """The PRO block coding: out[i] = ((in[i] ^ key[i % k]) - in[i - 1]) mod 256."""
+    encoded = bytearray()
+    previous = 0
+    for i, byte in enumerate(plain):
+        value = ((byte + previous) & 0xFF) ^ key[i % len(key)]
+        encoded.append(value)
+        previous = value
+    return bytes(encoded)
+
+
+def pro_file(chip, words, options, flags):
+    key = bytes((0x3C + 7 * i) & 0xFF for i in range(16))
+    code = b"".join(struct.pack("<H", w) for w in words)
+    option_bytes = b"".join(struct.pack("<H", w) for w in options)
+    name = chip.encode("utf-16-le") + b"\0\0"
+    key_record = b"KEY0" + bytes(8) + struct.pack("<I", len(key)) + key
+    blobs = [key_record, name, pro_encode(code, key), pro_encode(option_bytes, key), bytes([flags])]
+    entry_types = [(0x03000010, 0), (0x02000202, 0), (0x01000201, 0), (0x01000201, 0x4000), (0x01000221, 0)]
+    table_end = 32 + 16 * (len(entry_types) + 1)
+    entries = b""
+    offset = table_end
+    body = b""
+    for (kind, parameter), blob in zip(entry_types, blobs):
+        entries += struct.pack("<IIII", kind, parameter, offset, len(blob))
+        body += blob
+        offset += len(blob)
+    entries += struct.pack("<IIII", 0x0300020A, 0, 0, 0)  # rolling code off
+    size = table_end + len(body)
+    head = b"PRO" + b"KT90-PRJ1" + struct.pack("<I", size) + bytes(12) + struct.pack("<I", len(entry_types) + 1)
+    return head + entries + body
+
+
 def main():
     OUT.mkdir(parents=True, exist_ok=True)
     (OUT / "blink_vk1620.hex").write_bytes(hex_file(blink14()).encode())
     (OUT / "counter_qd45c8k.hex").write_bytes(hex_file(counter16()).encode())
+    options = [0x3A4C, 0x3DF5, 0x3FFF, 0x3FFF, 0x3FFF, 0x3FFF, 0x3FFF, 0x3FFF]
+    (OUT / "blink_vk1620.pro").write_bytes(pro_file("VK1620", blink14() + [0x3FFF] * (1024 - len(blink14())), options, 0x0E))
     (OUT / "blink_qd46k300t1.bin").write_bytes(b"".join(struct.pack("<H", w) for w in blink14()))
 
 

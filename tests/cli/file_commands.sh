@@ -41,6 +41,9 @@ has '"programLimit":1000'
 has '"hasPassword":true'
 expect_exit 0 "$ctl" --data-dir "$data" info "$s/blink_vk1620.hex" --chip VK1620
 has "Code size:0x0044"
+expect_exit 0 "$ctl" --data-dir "$data" info "$s/blink_vk1620.pro"
+has "Capacity: 1K"
+has "Code size:0x0044"
 expect_exit 1 "$ctl" --data-dir "$data" info "$work/missing.vk"
 grep -q "open file" "$work/err" || fail "reader log line missing on stderr"
 
