@@ -1,6 +1,9 @@
 #include "link/QtSerialTransport.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QSerialPort>
+#include <QThread>
 
 #include "wire/Protocol.h"
 
@@ -23,6 +26,9 @@ QtSerialTransport::~QtSerialTransport() { close(); }
 
 bool QtSerialTransport::open(const std::string& portName) {
   close();
+  // The waits below need no event loop, but an open port registers notifiers with its
+  // thread's event dispatcher; a plain worker thread is given one so that is quiet.
+  if (QCoreApplication::instance() && !QThread::currentThread()->eventDispatcher()) QEventLoop dispatcherMaker;
   auto port = std::make_unique<QSerialPort>();
   port->setPortName(QString::fromStdString(portName));
   port->setBaudRate(wire::kBaudRate);

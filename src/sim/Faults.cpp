@@ -30,13 +30,13 @@ bool Faults::refuses(std::uint8_t command) const {
 
 const std::vector<FaultSpec>& faultSpecs() {
   static const std::vector<FaultSpec> specs = {
-      {"no-reply", "", "answer nothing at all"},
-      {"refuse", "[CMD]", "refuse the command byte CMD (every command without it)"},
-      {"corrupt", "ADDR", "read the storage byte at ADDR back inverted"},
-      {"disconnect", "N", "answer N transfers, then disconnect"},
-      {"never-ready", "", "a powered chip never gets ready"},
-      {"erased", "", "start with the data storage erased (all 0xFF)"},
-      {"latency", "MS", "take at least MS milliseconds per transfer"},
+      {"no-reply", "answer nothing at all"},
+      {"refuse[=CMD]", "refuse the command byte CMD (every command without it)"},
+      {"corrupt=ADDR", "read the storage byte at ADDR back inverted"},
+      {"disconnect=N", "answer N transfers, then disconnect"},
+      {"never-ready", "a powered chip never gets ready"},
+      {"erased", "start with the data storage erased (all 0xFF)"},
+      {"latency=MS", "take at least MS milliseconds per transfer"},
   };
   return specs;
 }

@@ -32,8 +32,7 @@ struct Faults {
 
 // A fault switch named on a command line: NAME or NAME=ARG.
 struct FaultSpec {
-  std::string_view name;
-  std::string_view argument;  // what ARG means
+  std::string_view usage;  // as written on the command line: "corrupt=ADDR"
   std::string_view help;
 };
 const std::vector<FaultSpec>& faultSpecs();

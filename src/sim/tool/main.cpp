@@ -43,10 +43,10 @@ std::optional<kt90::sim::Uid> parseUid(const std::string& hex) {
 }
 
 std::string faultHelp() {
-  std::string text = "fault switch NAME[=ARG], repeatable:";
+  std::string text = "fault switch, repeatable (numbers decimal or 0x hexadecimal):";
   for (const auto& spec : kt90::sim::faultSpecs()) {
-    text += "\n  " + std::string(spec.name) + (spec.argument.empty() ? "" : "=" + std::string(spec.argument));
-    text += "  " + std::string(spec.help);
+    text += "\n  " + std::string(spec.usage) + std::string(spec.usage.size() < 14 ? 14 - spec.usage.size() : 1, ' ');
+    text += std::string(spec.help);
   }
   return text;
 }
@@ -85,13 +85,15 @@ int main(int argc, char** argv) {
   bool keepChip = false;
   std::size_t firmwareSize = 16384;
   app.add_flag("--pty", pty, "create a pseudo-terminal, print its path as the first line and serve on it");
-  app.add_option("--state", statePath, "load the programmer's state from FILE (when it exists) and save it on exit");
-  app.add_option("--version", version, "firmware version text (default \"" + std::string(kt90::sim::Emulator::kDefaultVersion) + "\")");
-  app.add_option("--uid", uidText, "12-byte U_ID as 24 hexadecimal digits");
+  app.add_option("--state", statePath, "load the programmer's state from FILE (when it exists) and save it on exit")
+      ->type_name("FILE");
+  app.add_option("--version", version, "version text (default \"" + std::string(kt90::sim::Emulator::kDefaultVersion) + "\")");
+  app.add_option("--uid", uidText, "12-byte U_ID as 24 hexadecimal digits")->type_name("HEX24");
   app.add_option("--latency-ms", latencyMs, "shortest time from a request to its reply");
-  app.add_option("--fault", faults, faultHelp());
+  app.add_option("--fault", faults, faultHelp())->type_name("NAME[=ARG]");
   app.add_flag("--keep-chip", keepChip, "program the chip already in the socket instead of a fresh one per run");
-  app.add_option("--make-firmware", firmwareOut, "write a firmware image with --version to FILE and exit");
+  app.add_option("--make-firmware", firmwareOut, "write a firmware image with --version to FILE and exit")
+      ->type_name("FILE");
   app.add_option("--firmware-size", firmwareSize, "body size of --make-firmware in bytes")->check(CLI::Range(256, 65472));
   CLI11_PARSE(app, argc, argv);
 
