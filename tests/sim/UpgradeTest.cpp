@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "core/base/FileIo.h"
 #include "core/programmer/Commands.h"
 #include "core/programmer/StorageMap.h"
 #include "sim/Emulator.h"
@@ -91,6 +94,26 @@ TEST(Upgrade, DebuggerTakesItsRecordFromStorageAndRejectsBadImages) {
   e.setVersionText("KT90 DBGPRO V1");  // debugger type, but its record is in EEPROM
   EXPECT_TRUE(e.isDebuggerType());
   EXPECT_FALSE(e.upgradeRecordInStorage());
+}
+
+}  // namespace
+}  // namespace kt90::sim
+
+namespace kt90::sim {
+namespace {
+
+// The images shipped in Firmware/ are ones the start-up code installs.
+TEST(FirmwareImage, ShippedImagesAreValid) {
+  const std::pair<const char*, const char*> shipped[] = {
+      {"KT90_5_0.bin", "KT90 V5.1"}, {"KT90_4_0.bin", "KT90 V4.1"}, {"DBG4V0_APP.bin", "KT90DB V5.2"}};
+  for (const auto& [name, version] : shipped) {
+    const auto bytes = readWholeFile(std::filesystem::path(KT90_TEST_DATA_DIR) / "Firmware" / name);
+    ASSERT_TRUE(bytes) << name;
+    EXPECT_LE(bytes->size(), storage::kUpgradeRecord - storage::kFirmwareArea) << name;
+    const auto image = parseFirmwareImage(*bytes);
+    ASSERT_TRUE(image) << name;
+    EXPECT_EQ(image->version, version);
+  }
 }
 
 }  // namespace
