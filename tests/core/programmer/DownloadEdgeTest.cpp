@@ -1,0 +1,146 @@
+#include <filesystem>
+
+#include "InProcessOps.h"
+#include "core/base/FileIo.h"
+#include "core/chip/Cif.h"
+#include "core/progfile/ProjectScramble.h"
+#include "core/programmer/Identification.h"
+
+namespace kt90::testing {
+namespace {
+
+using Ops = InProcessOps;
+
+TEST_F(Ops, DownloadRefusesSizesTheStorageCannotHoldBeforeOpening) {
+  start();
+  for (std::uint16_t words : {0x2010, 0x0808}) {
+    state->image().head.setCodeWords(words);
+    EXPECT_EQ(run(DeviceOperation::Download).finalState, OperationState::Failed);
+    EXPECT_EQ(host.log.back(), msg(TextId::CodeSizeNotStorable, static_cast<unsigned>(words)));
+  }
+  state->image().head.setCodeWords(0x0800);
+  state->image().calibration.count = 9;
+  EXPECT_EQ(run(DeviceOperation::Download).finalState, OperationState::Failed);
+  EXPECT_EQ(host.log.back(), msg(TextId::CalibrationCountTooLarge, 9u));
+  EXPECT_EQ(tracker->opens, 0);
+  EXPECT_EQ(emulator().transfers(), 0u);
+}
+
+TEST_F(Ops, StorageHoldsTheTrailerWithoutGapsAndEveryArea) {
+  start(prepared([](sim::Emulator& e) { std::fill(e.eeprom().begin(), e.eeprom().end(), 0); }));
+  fillProgram(*state, 21);
+  ProgramImage& image = state->image();
+  image.calibration.count = 0;
+  ASSERT_EQ(run(DeviceOperation::Download).finalState, OperationState::Passed) << host.log.back();
+  const Bytes& s = storage();
+  const std::uint32_t t = 0x20 + 2 * 0x800;
+  EXPECT_EQ(readU16(&s[t]), chipSignature(image));
+  EXPECT_TRUE(std::equal(image.openShort.bytes.begin(), image.openShort.bytes.end(), &s[t + 6]));  // no calibration
+  EXPECT_EQ(readU16(&s[t + 16]), fileChecksum(image));  // rolling code off: right after OpenShort
+  EXPECT_TRUE(std::equal(image.config.bytes.begin(), image.config.bytes.end(), &s[0x4FDE]));
+  const auto cif = LoadCif(dir.dir(), state->chipModelName());
+  EXPECT_TRUE(std::equal(cif->begin(), cif->end(), &s[0x5000]));
+  EXPECT_TRUE(std::all_of(emulator().eeprom().begin(), emulator().eeprom().end(), [](auto b) { return b == 0xFF; }));
+  EXPECT_EQ(host.progress.back(), 100);
+
+  setRollingCode(image, 1);
+  image.calibration.count = 2;
+  ASSERT_EQ(run(DeviceOperation::Download).finalState, OperationState::Passed);
+  const std::uint32_t rol = t + 6 + 24 + 10;
+  EXPECT_TRUE(std::equal(image.rolCode.bytes.begin(), image.rolCode.bytes.begin() + 10, &s[rol]));
+  EXPECT_EQ(readU16(&s[rol + 10]), fileChecksum(image));
+}
+
+TEST_F(Ops, ProgramLimitDecidesCountTablesNoteAndTheSavedForm) {
+  start(prepared([](sim::Emulator& e) {
+    e.setVersionText("KT90 V5.2");
+    std::fill(e.storage().begin() + 0x6000, e.storage().begin() + 0x7000, 0xAB);
+  }));
+  const auto project = dir.path("work.vk");
+  state->setFileName(pathToUtf8(project));
+  ASSERT_EQ(run(DeviceOperation::Download).finalState, OperationState::Passed);
+  EXPECT_TRUE(std::all_of(storage().begin() + 0x6000, storage().begin() + 0x7000, [](auto b) { return b == 0xAB; }));
+  EXPECT_FALSE(host.logContains("Kt file max download"));
+  EXPECT_FALSE(isScrambledProject(*readWholeFile(project)));
+
+  state->image().head.setProgramLimit(5);
+  state->image().protection.currentTime = 77;
+  ASSERT_EQ(run(DeviceOperation::Download).finalState, OperationState::Passed);
+  EXPECT_TRUE(isScrambledProject(*readWholeFile(project)));
+  EXPECT_FALSE(host.logContains("Kt file max download"));  // no download limit, no note
+}
+
+TEST_F(Ops, CountTablesWithADamagedPointerStartAtSlotOne) {
+  start(prepared([](sim::Emulator& e) {
+    e.setVersionText("KT90 V5.2");
+    writeU32(&e.storage()[0x6000], 0x123);
+  }));
+  state->image().head.setProgramLimit(5);
+  state->image().protection.currentTime = 99;
+  state->image().protection.downloadLimit = 2;
+  ASSERT_EQ(run(DeviceOperation::Download).finalState, OperationState::Passed);
+  EXPECT_TRUE(host.logHas(msg(TextId::CountTablePointerDamaged, 0x123u)));
+  EXPECT_EQ(readU32(&storage()[0x6000]), 4u);
+  EXPECT_EQ(readU32(&storage()[0x6004]), 99u);
+  EXPECT_EQ(storage()[0x6C01], 1);
+}
+
+TEST_F(Ops, FirmwareCheckUsesOnlyThisIdentification) {
+  start();
+  selectChip("QD46K300T1");  // its definition asks for the check
+  EXPECT_EQ(run(DeviceOperation::Download).finalState, OperationState::Failed);
+  EXPECT_EQ(host.log.back(), msg(TextId::FirmwareMismatch, "KT90 V5.1;KT90 V5.2;KT90DB V5.2"));
+  EXPECT_EQ(tracker->writes, 0u);
+
+  emulator().setVersionText("KT90 V5.2");
+  ASSERT_EQ(run(DeviceOperation::Download).finalState, OperationState::Passed);
+  // A refused version command leaves no version to pass the check.
+  emulator().faults.refusedCommands = {CMD_GET_VERSION};
+  EXPECT_EQ(run(DeviceOperation::Download).finalState, OperationState::Failed);
+  EXPECT_TRUE(host.logHas("SendCmd(CMD_GET_VERSION) fail!\r\n"));
+  EXPECT_TRUE(host.logHas(msg(TextId::FirmwareVersionUnknown)));
+  // An accepted empty version passes.
+  emulator().faults.refusedCommands.clear();
+  emulator().setVersionText("");
+  EXPECT_EQ(run(DeviceOperation::Download).finalState, OperationState::Passed);
+}
+
+TEST_F(Ops, BoundFileLogsTheMatchingEntry) {
+  start();
+  ProgrammerUid other{};
+  other.fill(0x11);
+  state->image().protection.uids = {other, sim::Emulator::kDefaultUid};
+  ASSERT_EQ(run(DeviceOperation::Download).finalState, OperationState::Passed);
+  EXPECT_TRUE(host.logContains("01: 4B 54 39 30 00 05 20 24 00 00 00 01"));
+  EXPECT_TRUE(host.logHas("ID: 4B 54 39 30 00 05 20 24 00 00 00 01\r\n"));
+}
+
+TEST_F(Ops, DebuggerRepliesThatNeverCome) {
+  start(withVersion("KT90DB V5.2"));
+  scriptReplies(CMD_PROGRAM, {{0xFF}});
+  EXPECT_EQ(run(DeviceOperation::Download).finalState, OperationState::Failed);
+  EXPECT_EQ(host.log.back(), "SendCmd(CMD_PROGRAM) fail!\r\n");
+  scriptReplies(CMD_PROGRAM, {{0x00}, {0x01}, {0x10}});
+  EXPECT_EQ(run(DeviceOperation::Download).finalState, OperationState::Failed);
+  EXPECT_EQ(host.log.back(), "Connect programmer fail!\r\n");
+  EXPECT_TRUE(tracker->closedEveryTime());
+}
+
+TEST_F(Ops, VersionReplyWithoutItsEndIsBounded) {
+  start();
+  scriptReplies(CMD_GET_VERSION, {Bytes(32, 'A')});
+  const auto outcome = run(DeviceOperation::Statistics);
+  EXPECT_EQ(outcome.finalState, OperationState::Passed);
+  EXPECT_TRUE(host.logHas(msg(TextId::VersionReplyUnterminated)));
+  EXPECT_EQ(outcome.figure("firmwareVersion"), std::string(32, 'A'));
+}
+
+TEST_F(Ops, CountersThatNeverArriveReadAsZero) {
+  start(prepared([](sim::Emulator& e) { e.counters = {5, 4}; }));
+  scriptReplies(CMD_GET_OPER_NUM[0], {Bytes{}});
+  EXPECT_EQ(run(DeviceOperation::Statistics).finalState, OperationState::Passed);
+  EXPECT_EQ(host.log.back(), "Total number: 0,Successes: 0,Quality 0.00%\r\n");
+}
+
+}  // namespace
+}  // namespace kt90::testing
