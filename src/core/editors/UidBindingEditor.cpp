@@ -14,7 +14,7 @@ std::filesystem::path ktIdFilePath(const std::string& programDir) {
 
 UidBindingEditor::UidBindingEditor(std::vector<ProgrammerUid>& list, const std::optional<ProgrammerUid>& connected,
                                    LanguageId language, Reporter& reporter)
-    : language_(language), reporter_(reporter) {
+    : language_(language) {
   if (connected) addConnectedUid(list, *connected, language, reporter);
   rows_ = rowsForUids(list);
 }
@@ -37,15 +37,15 @@ bool UidBindingEditor::load(const std::string& programDir) {
   return true;
 }
 
-bool UidBindingEditor::save(const std::string& programDir) {
+bool UidBindingEditor::save(const std::string& programDir, Reporter& reporter) const {
   const auto path = ktIdFilePath(programDir);
   if (writeFileAtomically(path, ktIdFileFromRows(rows_))) return true;
-  reporter_.alert(formatText(text(TextId::UidFileSaveFailed, language_), pathToUtf8(path).c_str()));
+  reporter.alert(formatText(text(TextId::UidFileSaveFailed, language_), pathToUtf8(path).c_str()));
   return false;
 }
 
-bool UidBindingEditor::accept(std::vector<ProgrammerUid>& list) {
-  auto uids = uidsFromRows(rows_, language_, reporter_);
+bool UidBindingEditor::accept(std::vector<ProgrammerUid>& list, Reporter& reporter) const {
+  auto uids = uidsFromRows(rows_, language_, reporter);
   if (!uids) return false;
   list = std::move(*uids);
   return true;

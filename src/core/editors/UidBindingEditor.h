@@ -19,6 +19,7 @@ class UidBindingEditor {
  public:
   // Steps 1-3 of the command: a U_ID of the connected programmer that the list lacks joins
   // the list at once (it stays there when the dialog is cancelled); the rows show the list.
+  // A full list keeps its content and says so in the log.
   UidBindingEditor(std::vector<ProgrammerUid>& list, const std::optional<ProgrammerUid>& connected,
                    LanguageId language, Reporter& reporter);
 
@@ -33,16 +34,15 @@ class UidBindingEditor {
   bool load(const std::string& programDir);
   // "Save configuration": every row and a CR LF into KT_ID.TXT, replacing it. A file that
   // cannot be written is reported (message box) and false returned.
-  bool save(const std::string& programDir);
+  bool save(const std::string& programDir, Reporter& reporter) const;
 
   // OK: the U_IDs of all rows become the list. More than 100 are refused with a message
   // (false; the dialog stays open and the list is unchanged).
-  bool accept(std::vector<ProgrammerUid>& list);
+  bool accept(std::vector<ProgrammerUid>& list, Reporter& reporter) const;
 
  private:
   std::vector<std::string> rows_;
   LanguageId language_;
-  Reporter& reporter_;
 };
 
 }  // namespace kt90

@@ -39,20 +39,20 @@ TEST(UidBindingEditor, OkReadsEveryRowAndRefusesMoreThanAHundred) {
   editor.setRow(6, "AA0102030405060708090AA");     // 23 digits
   editor.setRow(7, "AA0102030405060708090AABC");   // 25 digits
   editor.setRow(500, "AA0102030405060708090AAB");  // no such row
-  ASSERT_TRUE(editor.accept(list));
+  ASSERT_TRUE(editor.accept(list, reporter));
   EXPECT_EQ(list, (std::vector<ProgrammerUid>{uid(2), uid(0xAA)}));
 
   std::vector<std::string> rows;
   for (int i = 0; i < 101; ++i) rows.push_back(UidBindingEditor(list, std::nullopt, kChinese, reporter).rows()[0]);
   editor.setRows(rows);
-  EXPECT_FALSE(editor.accept(list));
+  EXPECT_FALSE(editor.accept(list, reporter));
   EXPECT_EQ(list.size(), 2u);
   ASSERT_EQ(reporter.alerts.size(), 1u);
   EXPECT_NE(reporter.alerts[0].find("101"), std::string::npos);
 
   editor.clear();
   EXPECT_EQ(editor.rows(), std::vector<std::string>(100));
-  ASSERT_TRUE(editor.accept(list));
+  ASSERT_TRUE(editor.accept(list, reporter));
   EXPECT_TRUE(list.empty());
 }
 
@@ -65,7 +65,7 @@ TEST(UidBindingEditor, KtIdFileRoundTripAndLongFiles) {
   EXPECT_EQ(editor.rows()[1], "02 01 02 03 04 05 06 07 08 09 0A AB ");
 
   editor.setRow(3, "some note");
-  ASSERT_TRUE(editor.save(dir.dir()));
+  ASSERT_TRUE(editor.save(dir.dir(), reporter));
   const auto saved = readWholeFile(ktIdFilePath(dir.dir()));
   ASSERT_TRUE(saved);
   EXPECT_EQ(std::string(saved->begin(), saved->begin() + 38), "01 01 02 03 04 05 06 07 08 09 0A AB \r\n");
@@ -74,7 +74,7 @@ TEST(UidBindingEditor, KtIdFileRoundTripAndLongFiles) {
   UidBindingEditor loaded(other, std::nullopt, kChinese, reporter);
   ASSERT_TRUE(loaded.load(dir.dir()));
   EXPECT_EQ(loaded.rows(), editor.rows());
-  ASSERT_TRUE(loaded.accept(other));
+  ASSERT_TRUE(loaded.accept(other, reporter));
   EXPECT_EQ(other, list);
 
   // A file of 150 lines is shown whole; its U_IDs past row 100 count on OK.
@@ -83,13 +83,13 @@ TEST(UidBindingEditor, KtIdFileRoundTripAndLongFiles) {
   dir.writeBytes("KT_ID.TXT", text);
   ASSERT_TRUE(loaded.load(dir.dir()));
   EXPECT_EQ(loaded.rows().size(), 150u);
-  ASSERT_TRUE(loaded.accept(other));
+  ASSERT_TRUE(loaded.accept(other, reporter));
   ASSERT_EQ(other.size(), 1u);
   EXPECT_EQ(other[0][0], 7);
 
   // A save that cannot write says so.
   std::filesystem::create_directories(dir.path() / "sub" / "KT_ID.TXT");
-  EXPECT_FALSE(loaded.save(dir.dir() + "/sub"));
+  EXPECT_FALSE(loaded.save(dir.dir() + "/sub", reporter));
   ASSERT_EQ(reporter.alerts.size(), 1u);
   EXPECT_NE(reporter.alerts[0].find("KT_ID.TXT"), std::string::npos);
 }
