@@ -9,5 +9,7 @@ namespace kt90 {
 // code of the command that ran.
 void addChipCommands(CLI::App& app, CliOptions& options, int& exitCode);
 void addFileCommands(CLI::App& app, CliOptions& options, int& exitCode);
+// Commands that reach a programmer (--port NAME or --sim STATEFILE).
+void addDeviceCommands(CLI::App& app, CliOptions& options, int& exitCode);
 
 }  // namespace kt90

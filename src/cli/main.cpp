@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
   int exitCode = kt90::kExitOk;
   kt90::addChipCommands(app, options, exitCode);
   kt90::addFileCommands(app, options, exitCode);
+  kt90::addDeviceCommands(app, options, exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
