@@ -19,8 +19,8 @@ std::vector<SerialPortEntry> acceptedPorts(const std::vector<SerialPortEntry>& p
 std::vector<SerialPortEntry> availableSerialPorts() {
   std::vector<SerialPortEntry> ports;
   for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-    ports.push_back({info.description().toStdString(), info.portName().toStdString(),
-                     info.systemLocation().toStdString()});
+    ports.push_back(
+        {info.description().toStdString(), info.portName().toStdString(), info.systemLocation().toStdString()});
   }
   return ports;
 }

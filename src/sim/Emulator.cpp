@@ -161,9 +161,7 @@ bool Emulator::powerOff() {
   return true;
 }
 
-bool Emulator::chipReady() {
-  return powered_ && chip_.present && !faults.chipNeverReady && clock_->now() >= readyAt_;
-}
+bool Emulator::chipReady() { return powered_ && chip_.present && !faults.chipNeverReady && clock_->now() >= readyAt_; }
 
 std::optional<Bytes> Emulator::readMcu(std::uint32_t wordAddress, std::uint32_t length) {
   if (length == 0 || length > chipmap::kReadSize || !chipReady()) return std::nullopt;

@@ -35,8 +35,8 @@ struct RunState {
 // Outcome of one programming run.
 struct RunResult {
   bool ok = false;
-  std::uint8_t code = 0;  // result code when !ok
-  bool rolling = false;   // the rolling code was on
+  std::uint8_t code = 0;                 // result code when !ok
+  bool rolling = false;                  // the rolling code was on
   std::array<std::uint8_t, 4> serial{};  // serial bytes 0-3 the chip received
 };
 
@@ -77,7 +77,7 @@ class Emulator {
   const SocketChip& chip() const { return chip_; }
   bool keepChip = false;
   int chipWordWidth = 14;
-  std::chrono::milliseconds readyDelay{50};   // power-on until the chip is ready
+  std::chrono::milliseconds readyDelay{50};    // power-on until the chip is ready
   std::chrono::milliseconds programTime{100};  // CMD_PROGRAM until its result
 
   Counters counters;

@@ -48,7 +48,8 @@ std::string applyFault(Emulator& emulator, std::string_view spec) {
   const std::optional<std::uint64_t> number = hasArgument ? parseNumber(spec.substr(eq + 1)) : std::nullopt;
   Faults& f = emulator.faults;
   auto needsNumber = [&](std::uint64_t max) -> std::string {
-    if (!number || *number > max) return "fault '" + std::string(name) + "' needs a number up to " + std::to_string(max);
+    if (!number || *number > max)
+      return "fault '" + std::string(name) + "' needs a number up to " + std::to_string(max);
     return {};
   };
   auto takesNothing = [&]() -> std::string {

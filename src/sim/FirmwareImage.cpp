@@ -14,25 +14,22 @@ constexpr std::uint8_t kMagic[4] = {'K', 'T', 'F', 'W'};
 constexpr std::uint16_t kFormat = 1;
 
 std::uint16_t headerCrc(const std::uint8_t* header) {
-  return Crc16()
-      .feed(ByteView(header, 14))
-      .feed(ByteView(header + 16, FirmwareImage::kHeaderSize - 16))
-      .value();
+  return Crc16().feed(ByteView(header, 14)).feed(ByteView(header + 16, FirmwareImage::kHeaderSize - 16)).value();
 }
 
 void appendHalf(Bytes& out, std::uint16_t instruction) { appendU16(out, instruction); }
 
 // One small Thumb routine: computes a value and stores it into a peripheral register.
 void appendRoutine(Bytes& out, unsigned k) {
-  appendHalf(out, 0xB510);                                      // push {r4, lr}
+  appendHalf(out, 0xB510);                                                  // push {r4, lr}
   appendHalf(out, static_cast<std::uint16_t>(0x2000 | ((k * 7) & 0xFF)));   // movs r0, #a
   appendHalf(out, static_cast<std::uint16_t>(0x2100 | ((k * 13) & 0xFF)));  // movs r1, #b
-  appendHalf(out, 0x1840);                                      // adds r0, r0, r1
-  appendHalf(out, 0x4C01);                                      // ldr r4, [pc, #4]
-  appendHalf(out, 0x6020);                                      // str r0, [r4]
-  appendHalf(out, 0xBD10);                                      // pop {r4, pc}
-  appendHalf(out, 0xBF00);                                      // nop (literal alignment)
-  appendU32(out, 0x40010000u + (k % 16) * 0x400u);              // register address
+  appendHalf(out, 0x1840);                                                  // adds r0, r0, r1
+  appendHalf(out, 0x4C01);                                                  // ldr r4, [pc, #4]
+  appendHalf(out, 0x6020);                                                  // str r0, [r4]
+  appendHalf(out, 0xBD10);                                                  // pop {r4, pc}
+  appendHalf(out, 0xBF00);                                                  // nop (literal alignment)
+  appendU32(out, 0x40010000u + (k % 16) * 0x400u);                          // register address
 }
 
 }  // namespace

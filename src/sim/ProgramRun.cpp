@@ -37,7 +37,8 @@ std::optional<std::uint8_t> loadStored(const Bytes& s, StoredProgram& p) {
   const std::uint32_t t = trailerAddress(words);
   const std::uint8_t count = s[t + 2];
   if (count > 8) return result::kLoadProgram;
-  const TrailerLayout layout = trailerLayout(words, count, (p.flags & headflag::kRollingCode) != 0, s[t + 6 + count * 12 + 10]);
+  const TrailerLayout layout =
+      trailerLayout(words, count, (p.flags & headflag::kRollingCode) != 0, s[t + 6 + count * 12 + 10]);
 
   const ByteView options0to7(head + 16, 16);
   const ByteView code(s.data() + storage::kCode, words * 2);
@@ -115,7 +116,8 @@ RunResult Emulator::programChip() {
   auto optionUsed = [&p](std::size_t i) { return (p.optionMask >> i) & 1u; };
   if (p.flags & headflag::kBlank) {
     bool blank = chip_.isBlank(code.size());
-    for (std::size_t i = 0; i < chipmap::kOptionCount; ++i) blank = blank && (!optionUsed(i) || chip_.option(i) == mask);
+    for (std::size_t i = 0; i < chipmap::kOptionCount; ++i)
+      blank = blank && (!optionUsed(i) || chip_.option(i) == mask);
     if (!blank) return fail(result::kBlankCheck);
   }
   if (p.flags & headflag::kProgram) {
@@ -142,7 +144,8 @@ RunResult Emulator::programChip() {
 
   ++counters.success;
   ++runState.limitUsed;
-  if (run.rolling && !advanceSerial(runState.serial, serialLength(p.rolCode), p.rolCode[1 + 4 * serialLength(p.rolCode)])) {
+  if (run.rolling &&
+      !advanceSerial(runState.serial, serialLength(p.rolCode), p.rolCode[1 + 4 * serialLength(p.rolCode)])) {
     runState.rollingOverflow = true;
   }
   run.ok = true;

@@ -7,8 +7,7 @@
 
 namespace kt90::sim {
 
-SimDriver::SimDriver(Emulator& emulator, std::string portName)
-    : emulator_(emulator), portName_(std::move(portName)) {}
+SimDriver::SimDriver(Emulator& emulator, std::string portName) : emulator_(emulator), portName_(std::move(portName)) {}
 
 bool SimDriver::transfer() {
   if (!open_) return false;

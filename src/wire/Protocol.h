@@ -32,8 +32,8 @@ inline constexpr std::uint8_t kProtocolVersion = 1;
 // First byte of every reply payload.
 enum class Status : std::uint8_t {
   Ok = 0,
-  Refused = 1,     // understood, but the programmer will not do it (range, state, command)
-  Malformed = 2,   // payload too short or too long for the request
+  Refused = 1,    // understood, but the programmer will not do it (range, state, command)
+  Malformed = 2,  // payload too short or too long for the request
   UnknownOp = 3,
 };
 

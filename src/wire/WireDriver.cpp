@@ -7,8 +7,7 @@
 
 namespace kt90::wire {
 
-WireDriver::WireDriver(std::unique_ptr<Transport> transport)
-    : transport_(std::move(transport)), client_(*transport_) {}
+WireDriver::WireDriver(std::unique_ptr<Transport> transport) : transport_(std::move(transport)), client_(*transport_) {}
 
 WireDriver::~WireDriver() { CloseDevice(); }
 

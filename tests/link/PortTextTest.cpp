@@ -1,8 +1,7 @@
-#include "link/PortText.h"
-
 #include <gtest/gtest.h>
 
 #include "link/PortList.h"
+#include "link/PortText.h"
 
 namespace kt90::link {
 namespace {

@@ -15,11 +15,11 @@
 #include <thread>
 #include <vector>
 
+#include "StoredProgram.h"
 #include "core/programmer/CKT90Driver.h"
 #include "core/programmer/Commands.h"
 #include "core/programmer/StorageMap.h"
 #include "sim/FirmwareImage.h"
-#include "StoredProgram.h"
 
 namespace kt90::testing {
 
@@ -290,8 +290,7 @@ REGISTER_TYPED_TEST_SUITE_P(DriverContract, OpensOnlyWhereAProgrammerAnswers, Id
                             StorageAndEepromKeepWhatIsWrittenWithinTheirLimits, CountersCifAndSelfTest,
                             ReadsTheChipInTheSocket, DebuggerTypeProgramsAChipPerRun,
                             StandAloneRefusesToProgramButRestartsIntoNewFirmware, SilentProgrammerCannotBeOpened,
-                            RefusedCommandsFailAlone, CorruptedReadBackShowsAtItsAddressOnly,
-                            DisconnectEndsEveryCall, ChipThatNeverGetsReadyCannotBeRead, ErasedStorageReadsAllOnes,
-                            LatencyHoldsEveryReplyBack);
+                            RefusedCommandsFailAlone, CorruptedReadBackShowsAtItsAddressOnly, DisconnectEndsEveryCall,
+                            ChipThatNeverGetsReadyCannotBeRead, ErasedStorageReadsAllOnes, LatencyHoldsEveryReplyBack);
 
 }  // namespace kt90::testing

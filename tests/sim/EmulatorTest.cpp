@@ -1,8 +1,7 @@
-#include "sim/Emulator.h"
-
 #include <gtest/gtest.h>
 
 #include "core/programmer/Commands.h"
+#include "sim/Emulator.h"
 #include "sim/Faults.h"
 
 namespace kt90::sim {
@@ -78,8 +77,8 @@ TEST(Faults, SwitchesByNameAndRejectsNonsense) {
   EXPECT_EQ(applyFault(e, "refuse"), "");
   EXPECT_TRUE(e.faults.refuses(0x17));
 
-  for (const char* bad : {"", "bogus", "refuse=0x100", "corrupt", "corrupt=12z", "disconnect=-1", "no-reply=1",
-                          "latency=99999"}) {
+  for (const char* bad :
+       {"", "bogus", "refuse=0x100", "corrupt", "corrupt=12z", "disconnect=-1", "no-reply=1", "latency=99999"}) {
     EXPECT_NE(applyFault(e, bad), "") << bad;
   }
   EXPECT_EQ(faultSpecs().size(), 7u);

@@ -13,7 +13,8 @@ inline std::unique_ptr<sim::Emulator> makeEmulator(const DeviceSetup& setup) {
   if (!setup.version.empty()) emulator->setVersionText(setup.version);
   if (!setup.uidHex.empty()) {
     sim::Uid uid{};
-    for (std::size_t i = 0; i < uid.size(); ++i) uid[i] = static_cast<std::uint8_t>(std::stoul(setup.uidHex.substr(2 * i, 2), nullptr, 16));
+    for (std::size_t i = 0; i < uid.size(); ++i)
+      uid[i] = static_cast<std::uint8_t>(std::stoul(setup.uidHex.substr(2 * i, 2), nullptr, 16));
     emulator->setUid(uid);
   }
   for (const std::string& fault : setup.faults) EXPECT_EQ(sim::applyFault(*emulator, fault), "");

@@ -1,8 +1,7 @@
-#include "sim/RequestHandler.h"
-
 #include <gtest/gtest.h>
 
 #include "core/programmer/Commands.h"
+#include "sim/RequestHandler.h"
 
 namespace kt90::sim {
 namespace {
@@ -56,7 +55,7 @@ TEST(RequestHandler, AnswersWithTheSequenceAndRefusesMalformedRequests) {
   }
   EXPECT_EQ(statusOf(ask(h, 0x7F, {})), Status::UnknownOp);
   EXPECT_EQ(statusOf(ask(h, 0x11, {0, 0, 0, 0, 33, 0})), Status::Refused);  // longer than a block
-  EXPECT_FALSE(ask(h, 0x81, {}));  // a reply is not answered
+  EXPECT_FALSE(ask(h, 0x81, {}));                                           // a reply is not answered
 }
 
 TEST(RequestHandler, SilentProgrammerSendsNothing) {

@@ -1,13 +1,11 @@
-#include "sim/StateFile.h"
-
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
 
 #include "core/base/FileIo.h"
 #include "sim/Emulator.h"
+#include "sim/StateFile.h"
 
 namespace kt90::sim {
 namespace {

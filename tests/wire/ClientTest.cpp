@@ -1,9 +1,9 @@
-#include "wire/Client.h"
-
 #include <gtest/gtest.h>
 
 #include <deque>
 #include <functional>
+
+#include "wire/Client.h"
 
 namespace kt90::wire {
 namespace {

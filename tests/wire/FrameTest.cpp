@@ -1,6 +1,6 @@
-#include "wire/Frame.h"
-
 #include <gtest/gtest.h>
+
+#include "wire/Frame.h"
 
 namespace kt90::wire {
 namespace {

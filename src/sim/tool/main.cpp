@@ -14,8 +14,8 @@
 
 #include "core/base/FileIo.h"
 #include "sim/Emulator.h"
-#include "sim/FdServer.h"
 #include "sim/Faults.h"
+#include "sim/FdServer.h"
 #include "sim/FirmwareImage.h"
 #include "sim/StateFile.h"
 
@@ -87,14 +87,16 @@ int main(int argc, char** argv) {
   app.add_flag("--pty", pty, "create a pseudo-terminal, print its path as the first line and serve on it");
   app.add_option("--state", statePath, "load the programmer's state from FILE (when it exists) and save it on exit")
       ->type_name("FILE");
-  app.add_option("--version", version, "version text (default \"" + std::string(kt90::sim::Emulator::kDefaultVersion) + "\")");
+  app.add_option("--version", version,
+                 "version text (default \"" + std::string(kt90::sim::Emulator::kDefaultVersion) + "\")");
   app.add_option("--uid", uidText, "12-byte U_ID as 24 hexadecimal digits")->type_name("HEX24");
   app.add_option("--latency-ms", latencyMs, "shortest time from a request to its reply");
   app.add_option("--fault", faults, faultHelp())->type_name("NAME[=ARG]");
   app.add_flag("--keep-chip", keepChip, "program the chip already in the socket instead of a fresh one per run");
   app.add_option("--make-firmware", firmwareOut, "write a firmware image with --version to FILE and exit")
       ->type_name("FILE");
-  app.add_option("--firmware-size", firmwareSize, "body size of --make-firmware in bytes")->check(CLI::Range(256, 65472));
+  app.add_option("--firmware-size", firmwareSize, "body size of --make-firmware in bytes")
+      ->check(CLI::Range(256, 65472));
   CLI11_PARSE(app, argc, argv);
 
   if (!firmwareOut.empty()) {
