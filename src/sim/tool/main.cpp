@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <cstdio>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -29,15 +28,10 @@ void onSignal(int) {
 }
 
 std::optional<kt90::sim::Uid> parseUid(const std::string& hex) {
-  if (hex.size() != 24) return std::nullopt;
+  if (hex.size() != 24 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return std::nullopt;
   kt90::sim::Uid uid{};
   for (std::size_t i = 0; i < uid.size(); ++i) {
-    unsigned value = 0;
-    if (std::sscanf(hex.substr(2 * i, 2).c_str(), "%2x", &value) != 1 ||
-        hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
-      return std::nullopt;
-    }
-    uid[i] = static_cast<std::uint8_t>(value);
+    uid[i] = static_cast<std::uint8_t>(std::stoul(hex.substr(2 * i, 2), nullptr, 16));
   }
   return uid;
 }
