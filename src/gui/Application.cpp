@@ -1,0 +1,53 @@
+#include "gui/Application.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QProcess>
+#include <cstdlib>
+
+#include "core/app/ProgramDir.h"
+#include "gui/CKT90EXEDlg.h"
+#include "gui/CommandLine.h"
+#include "gui/Session.h"
+#include "link/PortList.h"
+#include "link/QtProfile.h"
+
+// Resources of a static library are registered by name, outside any namespace.
+static void initResources() { Q_INIT_RESOURCE(kt90); }
+
+namespace kt90::gui {
+
+void initGuiResources() { initResources(); }
+
+int runApplication(int argc, char** argv) {
+  QApplication app(argc, argv);
+  initGuiResources();
+  const QString executable = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+  QCoreApplication::setOrganizationName("Nardex");
+  QCoreApplication::setApplicationName(executable);
+  QCoreApplication::setApplicationVersion(KT90_VERSION);
+
+  const GuiOptions options = parseCommandLine(QCoreApplication::arguments());
+  link::QtProfile profile("Nardex", executable);
+  const std::string exeDir = QCoreApplication::applicationDirPath().toStdString();
+  const std::string programDir =
+      findProgramDir(options.dataDir, std::getenv("KT90_DATA_DIR"), exeDir, {exeDir + "/../share/kt90"});
+
+  bool restart = false;
+  {
+    Session session(profile, programDir, options);
+    QtDialogs dialogs;
+    {
+      CKT90EXEDlg window(session, dialogs, link::availableSerialPorts);
+      window.start();
+      window.show();
+      app.exec();
+      restart = session.shell().restartPending();
+    }
+    // The window is gone; the session waits for any worker before it goes too.
+  }
+  if (restart) QProcess::startDetached(QCoreApplication::applicationFilePath(), QCoreApplication::arguments().mid(1));
+  return 0;
+}
+
+}  // namespace kt90::gui

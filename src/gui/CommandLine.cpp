@@ -1,0 +1,27 @@
+#include "gui/CommandLine.h"
+
+#include <QCommandLineParser>
+
+namespace kt90::gui {
+
+GuiOptions parseCommandLine(const QStringList& arguments) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription("KT90 programmer control program");
+  parser.addHelpOption();
+  parser.addVersionOption();
+  const QCommandLineOption emulator("emulator", "Use the built-in emulated programmer for this run.");
+  const QCommandLineOption port("port", "Use the serial port PATH (or name) for this run.", "PATH");
+  const QCommandLineOption dataDir("data-dir", "Program directory (chip definitions, CIF, settings).", "DIR");
+  const QCommandLineOption state("emulator-state", "State file of the emulated programmer.", "FILE");
+  parser.addOptions({emulator, port, dataDir, state});
+  parser.process(arguments);
+
+  GuiOptions options;
+  options.emulator = parser.isSet(emulator);
+  if (parser.isSet(port)) options.port = parser.value(port).toStdString();
+  if (parser.isSet(dataDir)) options.dataDir = parser.value(dataDir).toStdString();
+  if (parser.isSet(state)) options.emulatorState = parser.value(state).toStdString();
+  return options;
+}
+
+}  // namespace kt90::gui

@@ -1,0 +1,57 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <string>
+
+#include "core/app/Host.h"
+#include "core/app/ProgramPaths.h"
+#include "core/text/Language.h"
+
+class QWidget;
+
+namespace kt90::gui {
+
+// Every dialog and platform request the main window makes, behind one interface so
+// tests can answer them (and fail when an unexpected one appears).
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+
+  virtual MessageAnswer messageBox(QWidget* parent, const QString& text, MessageButtons buttons,
+                                   LanguageId language) = 0;
+  // The one-line entry dialog; false on Cancel.
+  virtual bool editText(QWidget* parent, const Host::EntryRequest& request, LanguageId language,
+                        std::string& text) = 0;
+  // Empty on Cancel.
+  virtual QString openFileName(QWidget* parent, LanguageId language) = 0;
+  struct SaveChoice {
+    QString path;
+    SaveType type = SaveType::Project;
+  };
+  virtual std::optional<SaveChoice> saveFileName(QWidget* parent, LanguageId language) = 0;
+  // A serial port typed by path; nullopt on Cancel.
+  virtual std::optional<QString> portPath(QWidget* parent, LanguageId language) = 0;
+  virtual void editorPlaceholder(QWidget* parent, const QString& editor, const QStringList& details,
+                                 LanguageId language) = 0;
+  virtual void about(QWidget* parent, LanguageId language, const QString& productLine) = 0;
+  // Opens a file or an address with the platform's application; false when nothing could.
+  virtual bool openUrl(const QString& url) = 0;
+};
+
+// The real dialogs.
+class QtDialogs : public Dialogs {
+ public:
+  MessageAnswer messageBox(QWidget* parent, const QString& text, MessageButtons buttons,
+                           LanguageId language) override;
+  bool editText(QWidget* parent, const Host::EntryRequest& request, LanguageId language, std::string& text) override;
+  QString openFileName(QWidget* parent, LanguageId language) override;
+  std::optional<SaveChoice> saveFileName(QWidget* parent, LanguageId language) override;
+  std::optional<QString> portPath(QWidget* parent, LanguageId language) override;
+  void editorPlaceholder(QWidget* parent, const QString& editor, const QStringList& details,
+                         LanguageId language) override;
+  void about(QWidget* parent, LanguageId language, const QString& productLine) override;
+  bool openUrl(const QString& url) override;
+};
+
+}  // namespace kt90::gui

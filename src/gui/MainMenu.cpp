@@ -1,0 +1,84 @@
+#include "gui/MainMenu.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "gui/GuiText.h"
+
+namespace kt90::gui {
+
+MainMenu::MainMenu(QMenuBar* bar, LanguageId language, ContextSource context, CommandSink onCommand,
+                   QObject* parent)
+    : QObject(parent), language_(language), context_(std::move(context)), onCommand_(std::move(onCommand)) {
+  QMenu* operation = addMenu(bar, TextId::MenuOperation);
+  addItem(operation, TextId::MenuUpdateFirmware, MenuCommand::UpdateFirmware);
+  operation->addSeparator();
+  addItem(operation, TextId::MenuQuality, MenuCommand::Quality);
+  operation->addSeparator();
+  addItem(operation, TextId::MenuQuit, MenuCommand::Quit)->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+
+  QMenu* mode = addMenu(bar, TextId::MenuMode);
+  addItem(mode, TextId::MenuResearchMode, MenuCommand::ResearchMode);
+  mode->addSeparator();
+  addItem(mode, TextId::MenuProductionMode, MenuCommand::ProductionMode);
+  mode->addSeparator();
+  addItem(mode, TextId::MenuServiceMode, MenuCommand::ServiceMode);
+
+  QMenu* settings = addMenu(bar, TextId::MenuSettings);
+  addItem(settings, TextId::MenuFilePassword, MenuCommand::FilePassword);
+  settings->addSeparator();
+  addItem(settings, TextId::MenuProgramFileTimes, MenuCommand::ProgramFileTimes);
+  settings->addSeparator();
+  addItem(settings, TextId::MenuUidSettings, MenuCommand::UidSettings);
+  settings->addSeparator();
+  addItem(settings, TextId::MenuCheckCrc, MenuCommand::CheckCrc);
+
+  portMenu_ = addMenu(bar, TextId::MenuPort);
+  portMenu_->setObjectName("portMenu");
+
+  QMenu* languages = addMenu(bar, TextId::MenuLanguage);
+  addItem(languages, TextId::MenuChinese, MenuCommand::Chinese);
+  addItem(languages, TextId::MenuEnglish, MenuCommand::English);
+
+  QMenu* help = addMenu(bar, TextId::MenuHelp);
+  addItem(help, TextId::MenuHelpDocument, MenuCommand::HelpDocument);
+  help->addSeparator();
+  addItem(help, TextId::MenuInstallDriver, MenuCommand::InstallDriver);
+  help->addSeparator();
+  addItem(help, TextId::MenuCloseUpdata, MenuCommand::CloseUpdata);
+  addItem(help, TextId::MenuAbout, MenuCommand::About);
+
+  for (QMenu* menu : {operation, mode, settings, languages, help}) {
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] { applyRules(menu); });
+  }
+}
+
+QMenu* MainMenu::addMenu(QMenuBar* bar, TextId title) { return bar->addMenu(qtext(title, language_)); }
+
+QAction* MainMenu::addItem(QMenu* menu, TextId text, MenuCommand command) {
+  QAction* action = menu->addAction(qtext(text, language_));
+  action->setData(static_cast<int>(command));
+  action->setObjectName(QStringLiteral("command%1").arg(static_cast<int>(command)));
+  actions_[command] = action;
+  connect(action, &QAction::triggered, this, [this, command] { onCommand_(command); });
+  return action;
+}
+
+QAction* MainMenu::action(MenuCommand command) const {
+  const auto it = actions_.find(command);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+void MainMenu::applyRules(QMenu* menu) {
+  const MenuContext context = context_();
+  for (QAction* action : menu->actions()) {
+    if (action->isSeparator() || !action->data().isValid()) continue;
+    const MenuItemState state = menuItemState(static_cast<MenuCommand>(action->data().toInt()), context);
+    action->setEnabled(state.enabled);
+    action->setCheckable(state.checkable);
+    if (state.checkable) action->setChecked(state.checked);
+  }
+}
+
+}  // namespace kt90::gui

@@ -1,0 +1,181 @@
+// The commands of the main window: each forwards to the core and shows the result.
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QPointer>
+#include <QUrl>
+#include <chrono>
+
+#include "core/app/LimitCommands.h"
+#include "core/app/ModeCommands.h"
+#include "core/app/OpenProgramFile.h"
+#include "core/app/SaveProgramFile.h"
+#include "core/app/Settings.h"
+#include "core/base/LocalTime.h"
+#include "core/progfile/FileHead.h"
+#include "core/progfile/UidBinding.h"
+#include "gui/CKT90EXEDlg.h"
+#include "gui/GuiText.h"
+#include "gui/widgets/CQdComboBox.h"
+
+namespace kt90::gui {
+
+void CKT90EXEDlg::command(Control c) {
+  WorkingState& state = session_.state();
+  switch (c) {
+    case Control::Open: openProgramFileCommand(); break;
+    case Control::Save: saveProgramFileCommand(); break;
+    case Control::Option: openPlaceholder(TextId::ButtonOption); break;
+    case Control::SnId: openPlaceholder(TextId::ButtonSnId); break;
+    case Control::Calibrate: openPlaceholder(TextId::ButtonCalibrate); break;
+    case Control::Blank:
+    case Control::Program:
+    case Control::Verify: {
+      const std::uint8_t bit = c == Control::Blank     ? headflag::kBlank
+                               : c == Control::Program ? headflag::kProgram
+                                                       : headflag::kVerify;
+      state.setHeadFlag(bit, static_cast<QCheckBox*>(control(c))->isChecked());
+      syncFromState();
+      break;
+    }
+    case Control::Download:
+      state.showImageCode();
+      state.showImageSummary();
+      startDeviceOperation(DeviceOperation::Download);
+      break;
+    case Control::Upload: startDeviceOperation(DeviceOperation::Upload); break;
+    case Control::Read: startDeviceOperation(DeviceOperation::ReadChip); break;
+    case Control::HwTest: startDeviceOperation(DeviceOperation::HardwareTest); break;
+    case Control::ChipList:
+    case Control::Count: break;
+  }
+}
+
+void CKT90EXEDlg::chipSelected(int index) {
+  if (index < 0) return;
+  const bool kept = session_.state().changeChip(stdstr(chipList_->itemText(index)));
+  syncFromState();
+  if (kept) openPlaceholder(TextId::ButtonOption);
+}
+
+void CKT90EXEDlg::menuCommand(MenuCommand c) {
+  WorkingState& state = session_.state();
+  ShellState& shell = session_.shell();
+  // Commands that rewrite the working state wait for a running operation (their menu
+  // items are disabled then; this covers a shortcut or a stale menu).
+  const bool running = session_.runner().busy();
+  switch (c) {
+    case MenuCommand::UpdateFirmware: startDeviceOperation(DeviceOperation::UpdateFirmware); break;
+    case MenuCommand::Quality: startDeviceOperation(DeviceOperation::Statistics); break;
+    case MenuCommand::Quit: close(); break;
+    case MenuCommand::ResearchMode:
+    case MenuCommand::ProductionMode:
+    case MenuCommand::ServiceMode: {
+      if (running) break;
+      const std::uint32_t mode = c == MenuCommand::ResearchMode     ? kResearchMode
+                                 : c == MenuCommand::ProductionMode ? kProductionMode
+                                                                    : kServiceMarker;
+      requestMode(state, mode, localNow());
+      syncFromState();
+      break;
+    }
+    case MenuCommand::FilePassword:
+      if (!running) setProgramFilePassword(state);
+      break;
+    case MenuCommand::ProgramFileTimes:
+      if (!running) setProgramFileTimes(state, std::chrono::system_clock::now());
+      break;
+    case MenuCommand::UidSettings:
+      if (!running) uidSettingsCommand();
+      break;
+    case MenuCommand::CheckCrc:
+      if (!running) state.toggleCheckCrc();
+      syncFromState();
+      break;
+    case MenuCommand::Chinese:
+    case MenuCommand::English:
+      shell.chooseLanguage(c == MenuCommand::Chinese ? kChinese : kEnglish);
+      close();
+      break;
+    case MenuCommand::HelpDocument: openLocalFile(helpDocumentPath(state.programDir()), TextId::HelpDocumentMissing); break;
+    case MenuCommand::InstallDriver:
+      openLocalFile(driverInstallerPath(state.programDir()), TextId::DriverInstallerMissing);
+      break;
+    case MenuCommand::CloseUpdata: shell.toggleUpdateCheck(); break;
+    case MenuCommand::About: dialogs_.about(this, language_, qstr(kt90::windowTitle(state.settings()))); break;
+  }
+}
+
+void CKT90EXEDlg::openProgramFileCommand() {
+  const QString path = dialogs_.openFileName(this, language_);
+  if (path.isEmpty()) return;
+  openProgramFile(session_.state(), stdstr(path));
+  syncFromState();
+}
+
+void CKT90EXEDlg::saveProgramFileCommand() {
+  const auto choice = dialogs_.saveFileName(this, language_);
+  if (!choice) return;
+  saveProgramFile(session_.state(), stdstr(choice->path), choice->type);
+  syncFromState();
+}
+
+void CKT90EXEDlg::openPlaceholder(TextId editor, const QStringList& details) {
+  dialogs_.editorPlaceholder(this, qtext(editor, language_), details, language_);
+}
+
+void CKT90EXEDlg::uidSettingsCommand() {
+  // The programmer's U_ID is asked on a worker; the list and its dialog follow here.
+  startDeviceOperation(DeviceOperation::QueryUid, [this](const OperationOutcome& outcome) {
+    WorkingState& state = session_.state();
+    std::vector<ProgrammerUid>& uids = state.image().protection.uids;
+    if (const auto uid = uidFromRowText(outcome.figure("uid"))) {
+      addConnectedUid(uids, *uid, state.language(), state.reporter());
+    }
+    QStringList rows;
+    for (const ProgrammerUid& uid : uids) rows << qstr(uidToRowText(uid));
+    dialogs_.editorPlaceholder(this, qtext(TextId::UidDialogTitle, language_), rows, language_);
+  });
+}
+
+void CKT90EXEDlg::openLocalFile(const std::string& path, TextId missing) {
+  const QString file = qstr(path);
+  if (!QFileInfo::exists(file)) {
+    messageBox(formatText(text(missing, language_), path.c_str()), MessageButtons::Ok);
+    return;
+  }
+  if (!dialogs_.openUrl(QUrl::fromLocalFile(file).toString())) {
+    messageBox(formatText(text(TextId::CannotOpenWith, language_), path.c_str()), MessageButtons::Ok);
+  }
+}
+
+void CKT90EXEDlg::startDeviceOperation(DeviceOperation op, std::function<void(const OperationOutcome&)> after) {
+  const PortTarget target = portMenu_->target();
+  if (target.kind == PortTarget::Kind::None) appendLog(text(TextId::NoPortChosen, language_), true);
+  // The controls go off now, before the worker runs: no second click slips in.
+  if (op != DeviceOperation::QueryUid) applyControlStates(OperationState::Running);
+
+  WorkingState& state = session_.state();
+  OperationGuard& guard = session_.guard();
+  const QString stateFile = session_.emulatorStateFile();
+  auto outcome = std::make_shared<OperationOutcome>();
+  QPointer<CKT90EXEDlg> self(this);
+  session_.runner().start(
+      [op, target, stateFile, outcome, &state, &guard] {
+        const std::unique_ptr<DeviceConnection> connection = DeviceConnection::open(target, stateFile, state);
+        *outcome = runDeviceOperation(op, state, connection->driver(), target.portName, guard);
+        connection->finish(outcome->started);
+      },
+      [self, outcome, after = std::move(after)] {
+        if (self) self->operationEnded(*outcome, after);
+      });
+}
+
+void CKT90EXEDlg::operationEnded(const OperationOutcome& outcome,
+                                 const std::function<void(const OperationOutcome&)>& after) {
+  if (session_.guard().busy()) return;  // another operation owns the state now
+  syncFromState();
+  applyControlStates(shownState_);
+  if (outcome.started && after) after(outcome);
+}
+
+}  // namespace kt90::gui

@@ -1,0 +1,93 @@
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+#include "gui/Dialogs.h"
+#include "gui/GuiText.h"
+#include "gui/dialogs/CAboutDlg.h"
+#include "gui/dialogs/CGetEditTxtDlg.h"
+#include "gui/dialogs/EditorPlaceholderDlg.h"
+
+namespace kt90::gui {
+
+MessageAnswer QtDialogs::messageBox(QWidget* parent, const QString& text, MessageButtons buttons,
+                                    LanguageId language) {
+  QMessageBox box(parent);
+  box.setWindowTitle(parent ? parent->window()->windowTitle() : QString());
+  box.setText(text);
+  if (buttons == MessageButtons::Ok) {
+    box.setIcon(QMessageBox::Information);
+    box.addButton(qtext(TextId::ButtonOk, language), QMessageBox::AcceptRole);
+    box.exec();
+    return MessageAnswer::Ok;
+  }
+  // The questions stop the whole program until answered.
+  box.setIcon(QMessageBox::Question);
+  box.setWindowModality(Qt::ApplicationModal);
+  QPushButton* yes = box.addButton(qtext(TextId::ButtonYes, language), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(qtext(TextId::ButtonNo, language), QMessageBox::NoRole);
+  box.setDefaultButton(yes);
+  box.setEscapeButton(no);
+  box.exec();
+  return box.clickedButton() == yes ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+bool QtDialogs::editText(QWidget* parent, const Host::EntryRequest& request, LanguageId language,
+                         std::string& text) {
+  CGetEditTxtDlg dialog(request, language, parent);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  text = stdstr(dialog.text());
+  return true;
+}
+
+QString QtDialogs::openFileName(QWidget* parent, LanguageId language) {
+  return QFileDialog::getOpenFileName(parent, qtext(TextId::OpenFileTitle, language), QString(),
+                                      qtext(TextId::OpenFileFilter, language));
+}
+
+std::optional<Dialogs::SaveChoice> QtDialogs::saveFileName(QWidget* parent, LanguageId language) {
+  const QString project = qtext(TextId::SaveFilterProject, language);
+  const QString hex = qtext(TextId::SaveFilterHex, language);
+  const QString bin = qtext(TextId::SaveFilterBin, language);
+  QString chosenFilter = project;
+  const QString path = QFileDialog::getSaveFileName(parent, qtext(TextId::SaveFileTitle, language), QString(),
+                                                    project + ";;" + hex + ";;" + bin, &chosenFilter);
+  if (path.isEmpty()) return std::nullopt;
+  SaveChoice choice{path, SaveType::Project};
+  // A typed extension decides; otherwise the chosen filter does.
+  if (!saveTypeFromExtension(stdstr(path), choice.type)) {
+    choice.type = chosenFilter == hex ? SaveType::Hex : chosenFilter == bin ? SaveType::Bin : SaveType::Project;
+  }
+  return choice;
+}
+
+std::optional<QString> QtDialogs::portPath(QWidget* parent, LanguageId language) {
+  bool ok = false;
+  const QString path = QInputDialog::getText(parent, qtext(TextId::PortOtherItem, language),
+                                             qtext(TextId::PortOtherPrompt, language), QLineEdit::Normal, QString(),
+                                             &ok)
+                           .trimmed();
+  if (!ok || path.isEmpty()) return std::nullopt;
+  return path;
+}
+
+void QtDialogs::editorPlaceholder(QWidget* parent, const QString& editor, const QStringList& details,
+                                  LanguageId language) {
+  EditorPlaceholderDlg dialog(editor, details, language, parent);
+  dialog.exec();
+}
+
+void QtDialogs::about(QWidget* parent, LanguageId language, const QString& productLine) {
+  CAboutDlg dialog(language, productLine, parent);
+  dialog.exec();
+}
+
+bool QtDialogs::openUrl(const QString& url) {
+  const QUrl target = QUrl::fromUserInput(url);
+  return QDesktopServices::openUrl(target);
+}
+
+}  // namespace kt90::gui

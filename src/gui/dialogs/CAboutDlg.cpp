@@ -1,0 +1,34 @@
+#include "gui/dialogs/CAboutDlg.h"
+
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "gui/GuiText.h"
+
+namespace kt90::gui {
+
+CAboutDlg::CAboutDlg(LanguageId language, const QString& productLine, QWidget* parent) : QDialog(parent) {
+  setWindowTitle(qtext(TextId::AboutTitle, language));
+  auto* icon = new QLabel(this);
+  icon->setPixmap(QIcon(":/kt90/app.png").pixmap(48, 48));
+
+  auto* lines = new QVBoxLayout;
+  auto* product = new QLabel(productLine, this);
+  product->setObjectName("aboutProduct");
+  lines->addWidget(product);
+  if (language == kEnglish) {
+    auto* notice = new QLabel(qtext(TextId::AboutNotice, language), this);
+    notice->setObjectName("aboutNotice");
+    notice->setWordWrap(true);
+    lines->addWidget(notice);
+  }
+
+  auto* layout = new QHBoxLayout(this);
+  layout->addWidget(icon, 0, Qt::AlignTop);
+  layout->addLayout(lines, 1);
+  setMinimumWidth(360);
+}
+
+}  // namespace kt90::gui

@@ -1,0 +1,9 @@
+#include "gui/widgets/CQdComboBox.h"
+
+#include <QWheelEvent>
+
+namespace kt90::gui {
+
+void CQdComboBox::wheelEvent(QWheelEvent* event) { event->accept(); }
+
+}  // namespace kt90::gui

@@ -1,0 +1,43 @@
+#pragma once
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gui/Dialogs.h"
+
+namespace kt90::gui::test {
+
+// Dialogs answered from queues the test fills. A dialog nobody prepared an answer for
+// is recorded in `unexpected` (tests check it stays empty) and answered No / Cancel.
+class ScriptedDialogs : public Dialogs {
+ public:
+  MessageAnswer messageBox(QWidget*, const QString& text, MessageButtons buttons, LanguageId) override;
+  bool editText(QWidget*, const Host::EntryRequest& request, LanguageId, std::string& text) override;
+  QString openFileName(QWidget*, LanguageId) override;
+  std::optional<SaveChoice> saveFileName(QWidget*, LanguageId) override;
+  std::optional<QString> portPath(QWidget*, LanguageId) override;
+  void editorPlaceholder(QWidget*, const QString& editor, const QStringList& details, LanguageId) override;
+  void about(QWidget*, LanguageId, const QString& productLine) override;
+  bool openUrl(const QString& url) override;
+
+  // Answers, in order.
+  std::deque<MessageAnswer> answers;                 // Yes/No questions
+  std::deque<std::optional<std::string>> entries;    // entry dialogs; nullopt = Cancel
+  std::deque<QString> openFiles;
+  std::deque<std::optional<SaveChoice>> saves;
+  std::deque<std::optional<QString>> portPaths;
+  bool openUrlResult = true;
+
+  // What was shown.
+  QStringList messages;  // OK boxes and questions
+  QStringList questions;
+  std::vector<Host::EntryRequest> prompts;
+  QStringList placeholders;
+  QStringList placeholderDetails;
+  QStringList abouts;
+  QStringList opened;
+  QStringList unexpected;
+};
+
+}  // namespace kt90::gui::test
