@@ -14,7 +14,7 @@ namespace kt90 {
 
 // The U_ID binding dialog: one centred column of at least 100 rows, each edited in place,
 // with load/save of KT_ID.TXT in the program directory, Clear, OK and Cancel. OK leaves the
-// new list in result().
+// new list in acceptedUids().
 class CKtIdDlg : public QDialog {
  public:
   CKtIdDlg(UidBindingEditor& editor, std::string programDir, LanguageId language, QWidget* parent = nullptr);
@@ -24,7 +24,7 @@ class CKtIdDlg : public QDialog {
   QPushButton* saveButton() const { return save_; }
   QPushButton* clearButton() const { return clear_; }
   void setAlertSink(AlertSink sink) { alert_ = std::move(sink); }
-  const std::optional<std::vector<ProgrammerUid>>& result() const { return result_; }
+  const std::optional<std::vector<ProgrammerUid>>& acceptedUids() const { return result_; }
 
   void accept() override;
 

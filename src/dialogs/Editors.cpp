@@ -57,8 +57,8 @@ bool editUidBinding(QWidget* parent, WorkingState& state, std::optional<Programm
   std::vector<ProgrammerUid>& list = state.image().protection.uids;
   UidBindingEditor editor(list, connected, state.language(), state.reporter());
   CKtIdDlg dialog(editor, state.programDir(), state.language(), parent);
-  if (dialog.exec() != QDialog::Accepted || !dialog.result()) return false;
-  list = *dialog.result();
+  if (dialog.exec() != QDialog::Accepted || !dialog.acceptedUids()) return false;
+  list = *dialog.acceptedUids();
   return true;
 }
 
