@@ -17,6 +17,8 @@
 #include "sim/StateFile.h"
 
 #if KT90_HAVE_SERIAL
+#include <QCoreApplication>
+
 #include "link/PortList.h"
 #include "link/SerialDriver.h"
 #endif
@@ -27,8 +29,19 @@ namespace {
 
 #if KT90_HAVE_SERIAL
 constexpr bool kHaveSerial = true;
-std::unique_ptr<CKT90Driver> makeSerialDriver() { return std::make_unique<link::SerialDriver>(); }
+// Serial ports want a Qt application object in the process.
+void ensureQtApplication() {
+  static int argc = 1;
+  static char name[] = "kt90ctl";
+  static char* argv[] = {name, nullptr};
+  if (!QCoreApplication::instance()) static QCoreApplication app(argc, argv);
+}
+std::unique_ptr<CKT90Driver> makeSerialDriver() {
+  ensureQtApplication();
+  return std::make_unique<link::SerialDriver>();
+}
 std::vector<std::pair<std::string, std::string>> serialPorts() {
+  ensureQtApplication();
   std::vector<std::pair<std::string, std::string>> ports;
   for (const link::SerialPortEntry& entry : link::programmerPorts()) ports.emplace_back(entry.portName, entry.friendlyName());
   return ports;
