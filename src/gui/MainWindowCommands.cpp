@@ -150,7 +150,6 @@ void CKT90EXEDlg::openLocalFile(const std::string& path, TextId missing) {
 
 void CKT90EXEDlg::startDeviceOperation(DeviceOperation op, std::function<void(const OperationOutcome&)> after) {
   const PortTarget target = portMenu_->target();
-  if (target.kind == PortTarget::Kind::None) appendLog(text(TextId::NoPortChosen, language_), true);
   // The controls go off now, before the worker runs: no second click slips in.
   if (op != DeviceOperation::QueryUid) applyControlStates(OperationState::Running);
 
@@ -165,8 +164,11 @@ void CKT90EXEDlg::startDeviceOperation(DeviceOperation op, std::function<void(co
         *outcome = runDeviceOperation(op, state, connection->driver(), target.portName, guard);
         connection->finish(outcome->started);
       },
-      [self, outcome, after = std::move(after)] {
-        if (self) self->operationEnded(*outcome, after);
+      [self, outcome, noPort = target.kind == PortTarget::Kind::None, after = std::move(after)] {
+        if (!self) return;
+        // After the operation's own log (it starts by clearing it), the hint that helps.
+        if (noPort && outcome->started) self->appendLog(text(TextId::NoPortChosen, self->language_), true);
+        self->operationEnded(*outcome, after);
       });
 }
 

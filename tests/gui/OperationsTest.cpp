@@ -1,0 +1,176 @@
+// Device operations from the window, through the built-in emulated programmer.
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "gui/MainMenu.h"
+#include "gui/support/GuiWorld.h"
+#include "gui/widgets/CColorStatic.h"
+#include "gui/widgets/CQdComboBox.h"
+#include "gui/widgets/LogCodeViews.h"
+
+using namespace kt90;
+using namespace kt90::gui;
+using namespace kt90::gui::test;
+
+namespace {
+
+void chooseEmulator(CKT90EXEDlg& w) {
+  for (QAction* action : w.portMenu()->menu()->actions()) {
+    if (action->text().contains("emulator")) action->trigger();
+  }
+}
+
+QPushButton* buttonOf(CKT90EXEDlg& w, Control c) { return static_cast<QPushButton*>(w.control(c)); }
+
+}  // namespace
+
+class OperationsTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase() { prepareApplication(); }
+
+  void downloadThenUploadThroughTheEmulator() {
+    GuiWorld world;
+    world.profile->writeInt(profile::kLanguage, kEnglish);
+    world.profile->writeString(profile::kChip, "QD45C8K");
+    CKT90EXEDlg& w = world.open();
+    chooseEmulator(w);
+    QCOMPARE(w.portMenu()->target().kind, PortTarget::Kind::Emulator);
+    WorkingState& state = world.session->state();
+    world.dialogs.openFiles = {QString::fromStdString(world.programDirectory() + "/samples/counter_qd45c8k.vk")};
+    buttonOf(w, Control::Open)->click();
+    const std::vector<std::uint8_t> program(state.image().code().begin(), state.image().code().end());
+
+    QSignalSpy progress(w.progressBar(), &QProgressBar::valueChanged);
+    buttonOf(w, Control::Download)->click();
+    // The controls go off at once, before the worker has said anything.
+    QVERIFY(!w.control(Control::Download)->isEnabled());
+    QVERIFY(!w.control(Control::Open)->isEnabled());
+    QVERIFY(world.waitIdle());
+    QCOMPARE(w.shownState(), OperationState::Passed);
+    QCOMPARE(w.statusLabel()->text(), QString("Pass"));
+    QCOMPARE(w.statusLabel()->backgroundColour(), QColor(0, 155, 0));
+    QVERIFY(w.control(Control::Download)->isEnabled());
+    QVERIFY(w.progressBar()->value() > 0);
+    QVERIFY(progress.count() > 1);
+    QVERIFY(!w.views()->logView()->toPlainText().isEmpty());
+    QVERIFY(QFile::exists(world.path("emulator.kt90sim")));  // the programmer keeps its state
+
+    // Another chip without the program, then the program back from the programmer.
+    world.dialogs.answers = {MessageAnswer::No};
+    w.chipSelected(w.chipList()->findText("QD46K025T0"));
+    QVERIFY(state.image().code() != program);
+    buttonOf(w, Control::Upload)->click();
+    QVERIFY(world.waitIdle());
+    QVERIFY2(w.shownState() != OperationState::Failed, qPrintable(w.views()->logView()->toPlainText()));
+    QCOMPARE(state.chipModelName(), std::string("QD45C8K"));
+    QCOMPARE(w.chipList()->currentText(), QString("QD45C8K"));
+    QVERIFY(std::equal(program.begin(), program.begin() + 2 * state.image().codeWords(), state.image().code().begin()));
+    QVERIFY(world.dialogs.unexpected.isEmpty());
+  }
+
+  void aSecondOperationIsRefusedByTheGuard() {
+    GuiWorld world;
+    world.profile->writeInt(profile::kLanguage, kEnglish);
+    CKT90EXEDlg& w = world.open();
+    chooseEmulator(w);
+    buttonOf(w, Control::Download)->click();
+    // The menu stays open while the buttons are off; its operation meets the guard.
+    QVERIFY(QTest::qWaitFor([&] { return w.shownState() == OperationState::Running; }, 10000));
+    w.menuCommand(MenuCommand::Quality);
+    QVERIFY(QTest::qWaitFor(
+        [&] { return w.views()->logView()->toPlainText().contains("Another programmer operation is running"); },
+        10000));
+    QVERIFY(world.waitIdle());
+    QCOMPARE(w.shownState(), OperationState::Passed);  // the download, untouched
+    QVERIFY(w.control(Control::Download)->isEnabled());
+  }
+
+  void statisticsAndTheUidQuery() {
+    GuiWorld world;
+    world.profile->writeInt(profile::kLanguage, kEnglish);
+    CKT90EXEDlg& w = world.open();
+    chooseEmulator(w);
+    w.menuCommand(MenuCommand::Quality);
+    QVERIFY(world.waitIdle());
+    QVERIFY(w.views()->logView()->toPlainText().contains("Total number: 0,Successes: 0,Quality 0.00%"));
+    QCOMPARE(w.shownState(), OperationState::Passed);
+
+    w.menuCommand(MenuCommand::UidSettings);
+    QVERIFY(world.waitIdle());
+    QCOMPARE(world.session->state().image().protection.uids.size(), std::size_t(1));
+    QCOMPARE(world.dialogs.placeholders.size(), 1);
+    QCOMPARE(world.dialogs.placeholderDetails.size(), 1);
+    QVERIFY(world.dialogs.placeholderDetails[0].startsWith("4B 54 39 30 "));
+    w.menuCommand(MenuCommand::UidSettings);  // not added twice
+    QVERIFY(world.waitIdle());
+    QCOMPARE(world.session->state().image().protection.uids.size(), std::size_t(1));
+  }
+
+  void noPortFailsCleanly() {
+    GuiWorld world;
+    world.profile->writeInt(profile::kLanguage, kEnglish);
+    CKT90EXEDlg& w = world.open();
+    buttonOf(w, Control::Download)->click();
+    QVERIFY(world.waitIdle());
+    QCOMPARE(w.shownState(), OperationState::Failed);
+    QVERIFY(w.views()->logView()->toPlainText().contains("No port is chosen"));
+    QVERIFY(w.control(Control::Download)->isEnabled());
+  }
+
+  void closingWaitsForTheRunningOperation() {
+    GuiWorld world;
+    world.profile->writeInt(profile::kLanguage, kEnglish);
+    CKT90EXEDlg& w = world.open();
+    chooseEmulator(w);
+    buttonOf(w, Control::Download)->click();
+    QVERIFY(world.session->runner().busy());
+    QVERIFY(!w.close());  // refused for now
+    QVERIFY(w.closePending());
+    QVERIFY(w.isVisible());
+    QVERIFY(QTest::qWaitFor([&] { return !w.isVisible(); }, 60000));  // closes by itself
+    QVERIFY(!world.session->runner().busy());
+    QCOMPARE(w.shownState(), OperationState::Passed);
+  }
+
+  void aLanguageSwitchDuringAnOperationWaitsToo() {
+    GuiWorld world;
+    world.profile->writeInt(profile::kLanguage, kEnglish);
+    CKT90EXEDlg& w = world.open();
+    chooseEmulator(w);
+    buttonOf(w, Control::Download)->click();
+    w.menuCommand(MenuCommand::Chinese);
+    QVERIFY(world.session->shell().restartPending());
+    QVERIFY(w.isVisible());
+    QCOMPARE(world.profile->readInt(profile::kLanguage, 0), static_cast<int>(kChinese));
+    // Mode and protection commands wait for the operation; the state is the worker's.
+    QMenu* modes = w.menuBar()->actions().at(1)->menu();
+    emit modes->aboutToShow();
+    QVERIFY(!w.mainMenu()->action(MenuCommand::ProductionMode)->isEnabled());
+    w.menuCommand(MenuCommand::ProductionMode);
+    QVERIFY(QTest::qWaitFor([&] { return !w.isVisible(); }, 60000));
+    QCOMPARE(world.session->state().operatingMode(), kResearchMode);
+  }
+
+  void destroyingTheWindowUnderAWorkerLeavesTheStateIntact() {
+    GuiWorld world;
+    world.profile->writeInt(profile::kLanguage, kEnglish);
+    CKT90EXEDlg& w = world.open();
+    chooseEmulator(w);
+    buttonOf(w, Control::Download)->click();
+    // The window goes at once (as at the end of the program); the worker finishes against
+    // the session's state and its host drops what it would have shown.
+    world.window.reset();
+    world.session->runner().waitForAll();
+    QVERIFY(!world.session->guard().busy());
+    QCOMPARE(world.session->state().chipModelName(), world.session->state().chipList().front());
+  }
+};
+
+QTEST_MAIN(OperationsTest)
+#include "OperationsTest.moc"
