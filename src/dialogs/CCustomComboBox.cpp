@@ -1,8 +1,8 @@
 #include "dialogs/CCustomComboBox.h"
 
 #include <QPainter>
-#include <QStyledItemDelegate>
 #include <QStylePainter>
+#include <QStyledItemDelegate>
 
 namespace kt90 {
 namespace {

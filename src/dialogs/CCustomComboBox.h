@@ -11,7 +11,7 @@ namespace kt90 {
 class CCustomComboBox : public QComboBox {
  public:
   static constexpr int kNotSelectableRole = Qt::UserRole + 1;
-  static const QColor kClosedFieldColour;  // 0xF5F5F5
+  static const QColor kClosedFieldColour;    // 0xF5F5F5
   static const QColor kNotSelectableColour;  // 0xC0C0C0
 
   explicit CCustomComboBox(QWidget* parent = nullptr);

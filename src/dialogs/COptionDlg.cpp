@@ -41,7 +41,8 @@ COptionDlg::COptionDlg(OptionEditorModel& model, LanguageId language, QWidget* p
     label->setTextAlignment(Qt::AlignCenter);
     list_->setItem(row, 0, label);
     auto* selector = new CCustomComboBox();
-    selector->setEntries(rows[r].entries, rows[r].selectable, rows[r].selected ? static_cast<int>(*rows[r].selected) : -1);
+    selector->setEntries(rows[r].entries, rows[r].selectable,
+                         rows[r].selected ? static_cast<int>(*rows[r].selected) : -1);
     list_->setCellWidget(row, 1, selector);
     list_->setRowHeight(row, std::max(list_->rowHeight(row), selector->sizeHint().height()));
     selectors_.push_back(selector);
@@ -65,7 +66,8 @@ void COptionDlg::showEvent(QShowEvent* event) {
   warned_ = true;
   // After the dialog has appeared, so the warning has it as its owner.
   QTimer::singleShot(0, this, [this] {
-    alert_(this, qtText(TextId::OptionPackageWarningCaption, language_), qtText(TextId::OptionPackageWarning, language_));
+    alert_(this, qtText(TextId::OptionPackageWarningCaption, language_),
+           qtText(TextId::OptionPackageWarning, language_));
   });
 }
 

@@ -6,6 +6,7 @@
 #include "core/editors/RollingCodeEditorModel.h"
 #include "core/editors/UidBindingEditor.h"
 #include "dialogs/CCalibrateDlg.h"
+#include "dialogs/CFootDlg.h"
 #include "dialogs/CKtIdDlg.h"
 #include "dialogs/COptionDlg.h"
 #include "dialogs/CRollingCodeDlg.h"
@@ -60,6 +61,11 @@ bool editUidBinding(QWidget* parent, WorkingState& state, std::optional<Programm
   if (dialog.exec() != QDialog::Accepted || !dialog.acceptedUids()) return false;
   list = *dialog.acceptedUids();
   return true;
+}
+
+void showPinPicture(QWidget* parent, LanguageId language) {
+  CFootDlg dialog(language, parent);
+  dialog.exec();
 }
 
 }  // namespace kt90

@@ -28,4 +28,7 @@ bool editRollingCode(QWidget* parent, WorkingState& state);
 // the list with the dialog's rows.
 bool editUidBinding(QWidget* parent, WorkingState& state, std::optional<ProgrammerUid> connected);
 
+// The pin-assignment picture (command 32793, offered by no menu item).
+void showPinPicture(QWidget* parent, LanguageId language);
+
 }  // namespace kt90

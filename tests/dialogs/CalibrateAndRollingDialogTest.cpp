@@ -18,8 +18,8 @@ TEST(CalibrateDialog, ShippedChipRowsAndOk) {
   ChipInfo info;
   ProgramImage image;
   RecordingReporter reporter;
-  ASSERT_TRUE(LoadChipDefinition({testing::shippedDataDir(), kEnglish, "QD46K300T1", false}, true, info, image,
-                                 reporter));
+  ASSERT_TRUE(
+      LoadChipDefinition({testing::shippedDataDir(), kEnglish, "QD46K300T1", false}, true, info, image, reporter));
   CalibrationEditorModel model(image.calibration, image.calibrationEntries);
   CCalibrateDlg dialog(model, kEnglish);
   dialog.show();
@@ -45,7 +45,7 @@ TEST(CalibrateDialog, ShippedChipRowsAndOk) {
   dialog.enableBox(2)->setChecked(false);
   QTest::mouseClick(dialog.button3V(2), Qt::LeftButton);
   EXPECT_FALSE(dialog.button5V(2)->isChecked());  // each row's pair is one group
-  EXPECT_TRUE(dialog.button3V(1)->isChecked());  // and separate from the other rows
+  EXPECT_TRUE(dialog.button3V(1)->isChecked());   // and separate from the other rows
   dialog.reject();
   EXPECT_EQ(model.rows()[2].enabled, true);
   model.accept(image.calibration);

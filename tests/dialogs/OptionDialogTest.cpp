@@ -40,13 +40,15 @@ class OptionDialogTest : public ::testing::Test {
 
   OptionEditorModel open(const std::string& text, LanguageId language = kEnglish) {
     dir.writeDefinition("CHIP", text);
-    auto model = openOptionEditor(chipDefinitionPath(dir.dir(), kChinese, "CHIP"), "CHIP", image, 0x3FFF, language,
-                                  reporter);
+    auto model =
+        openOptionEditor(chipDefinitionPath(dir.dir(), kChinese, "CHIP"), "CHIP", image, 0x3FFF, language, reporter);
     EXPECT_TRUE(model);
     return std::move(*model);
   }
   void record(COptionDlg& dialog) {
-    dialog.setAlertSink([this](QWidget*, const QString& caption, const QString& text) { alerts.push_back({caption, text}); });
+    dialog.setAlertSink([this](QWidget*, const QString& caption, const QString& text) {
+      alerts.push_back({caption, text});
+    });
   }
 };
 

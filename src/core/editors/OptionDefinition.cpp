@@ -9,9 +9,7 @@ namespace {
 
 constexpr int kWordBits = 16;
 
-std::string numbered(const char* prefix, int n, const char* suffix = "") {
-  return prefix + std::to_string(n) + suffix;
-}
+std::string numbered(const char* prefix, int n, const char* suffix = "") { return prefix + std::to_string(n) + suffix; }
 
 // A count key within the read limit; a larger one is recorded as the reason to refuse.
 std::int32_t readCount(const IniSnapshot& ini, const std::string& section, const std::string& key,

@@ -44,8 +44,8 @@ OptionEditorModel::OptionEditorModel(OptionEditorDefinition def, const ProgramIm
   row.label = text(TextId::OptionPackageRow, language);
   const PinMap current = pinMapOf(image.openShort);
   for (const PackageChoice& package : packages_) row.entries.push_back(package.name);
-  const auto match = std::find_if(packages_.begin(), packages_.end(),
-                                  [&](const PackageChoice& p) { return p.pinMap == current; });
+  const auto match =
+      std::find_if(packages_.begin(), packages_.end(), [&](const PackageChoice& p) { return p.pinMap == current; });
   if (match != packages_.end()) {
     row.selected = static_cast<std::size_t>(match - packages_.begin());
   } else {

@@ -8,9 +8,7 @@
 
 namespace kt90 {
 
-std::filesystem::path ktIdFilePath(const std::string& programDir) {
-  return pathFromUtf8(programDir) / kKtIdFileName;
-}
+std::filesystem::path ktIdFilePath(const std::string& programDir) { return pathFromUtf8(programDir) / kKtIdFileName; }
 
 UidBindingEditor::UidBindingEditor(std::vector<ProgrammerUid>& list, const std::optional<ProgrammerUid>& connected,
                                    LanguageId language, Reporter& reporter)

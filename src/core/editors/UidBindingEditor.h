@@ -20,8 +20,8 @@ class UidBindingEditor {
   // Steps 1-3 of the command: a U_ID of the connected programmer that the list lacks joins
   // the list at once (it stays there when the dialog is cancelled); the rows show the list.
   // A full list keeps its content and says so in the log.
-  UidBindingEditor(std::vector<ProgrammerUid>& list, const std::optional<ProgrammerUid>& connected,
-                   LanguageId language, Reporter& reporter);
+  UidBindingEditor(std::vector<ProgrammerUid>& list, const std::optional<ProgrammerUid>& connected, LanguageId language,
+                   Reporter& reporter);
 
   const std::vector<std::string>& rows() const { return rows_; }
   void setRow(std::size_t row, std::string text);  // rows that do not exist are ignored

@@ -81,8 +81,8 @@ TEST(CalibrationEditor, ShippedChipAfterReset) {
   ChipInfo info;
   ProgramImage image;
   RecordingReporter reporter;
-  ASSERT_TRUE(LoadChipDefinition({testing::shippedDataDir(), kChinese, "QD46K300T1", false}, true, info, image,
-                                 reporter));
+  ASSERT_TRUE(
+      LoadChipDefinition({testing::shippedDataDir(), kChinese, "QD46K300T1", false}, true, info, image, reporter));
   CalibrationEditorModel model(image.calibration, image.calibrationEntries);
   const auto& rows = model.rows();
   const bool shown[] = {true, true, true, false, true, false, false, false};

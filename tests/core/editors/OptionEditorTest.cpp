@@ -29,8 +29,7 @@ class OptionEditorTest : public ::testing::Test {
 
   std::optional<OptionEditorModel> open(const std::string& text, LanguageId language = kChinese) {
     dir.writeDefinition("CHIP", text);
-    return openOptionEditor(chipDefinitionPath(dir.dir(), kChinese, "CHIP"), "CHIP", image, 0x3FFF, language,
-                            reporter);
+    return openOptionEditor(chipDefinitionPath(dir.dir(), kChinese, "CHIP"), "CHIP", image, 0x3FFF, language, reporter);
   }
   void setPinMap(std::uint8_t first, std::uint8_t last) {
     image.openShort.bytes.fill(0);
@@ -61,7 +60,8 @@ TEST_F(OptionEditorTest, ListedBitsNotSelectableEntriesAndEmptyRanges) {
   auto model = open(
       "[OTPOption]\r\nOptionWords=2\r\nOptAddr0=0x2003\r\nOptItems0=1\r\nOptAddr1=0x2004\r\nOptItems1=1\r\n"
       "[OTPOption0_Item0]\r\nItemType=1\r\nBitCount=2\r\nBit0=0\r\nBit1=7\r\nItemCount=4\r\n"
-      "Item0_Val=0\r\nItem1_Val=1\r\nItem1_Not=1\r\nItem2_Val=0x80\r\nItem2_Not=2\r\nItem3_Val=0x81\r\nItem3_Not=257\r\n"
+      "Item0_Val=0\r\nItem1_Val=1\r\nItem1_Not=1\r\nItem2_Val=0x80\r\nItem2_Not=2\r\nItem3_Val=0x81\r\nItem3_Not="
+      "257\r\n"
       "[OTPOption1_Item0]\r\nItemType=0\r\nName=Empty\r\nBitStart=2\r\nBitEnd=5\r\nItemCount=2\r\n"
       "Item0_Val=0\r\nItem1_Val=0x3C\r\n");
   ASSERT_TRUE(model);
@@ -161,8 +161,8 @@ TEST_F(OptionEditorTest, CancelKeepsEverythingButThePinTestWord) {
   image.setOptionWord(0, 0x3FE7);
   image.openShort.setPins(3);
   const ProgramImage before = image;
-  auto model = open(std::string("[OTPOption]\r\nOptionWords=1\r\nOptAddr0=0x2000\r\nOptItems0=1\r\n") + kRangeItem +
-                    kPackages);
+  auto model =
+      open(std::string("[OTPOption]\r\nOptionWords=1\r\nOptAddr0=0x2000\r\nOptItems0=1\r\n") + kRangeItem + kPackages);
   ASSERT_TRUE(model);
   ASSERT_TRUE(model->choose(0, 3));
   ASSERT_TRUE(model->choose(1, 0));
@@ -191,14 +191,16 @@ TEST_F(OptionEditorTest, OkWithoutSelectionOrPackagesKeepsTheirBits) {
 
 TEST_F(OptionEditorTest, ItemsOfWordsWithoutAValidAddressAreSkipped) {
   for (int i = 0; i < 16; ++i) image.setOptionWord(i, 0x3FFF);
-  const std::string item =
-      "ItemType=0\r\nBitStart=0\r\nBitEnd=0\r\nItemCount=2\r\nItem0_Val=0\r\nItem1_Val=1\r\n";
+  const std::string item = "ItemType=0\r\nBitStart=0\r\nBitEnd=0\r\nItemCount=2\r\nItem0_Val=0\r\nItem1_Val=1\r\n";
   auto model = open(
       "[OTPOption]\r\nOptionWords=4\r\nOptItems0=2\r\nOptAddr1=0x2010\r\nOptItems1=1\r\n"
       "OptAddr2=0x1FFF\r\nOptItems2=1\r\nOptAddr3=0x200F\r\nOptItems3=2\r\n"
-      "[OTPOption0_Item0]\r\n" + item + "[OTPOption0_Item1]\r\nItemType=2\r\n"
-      "[OTPOption1_Item0]\r\n" + item + "[OTPOption2_Item0]\r\n" + item +
-      "[OTPOption3_Item0]\r\n" + item + "[OTPOption3_Item1]\r\nItemType=2\r\nItem0_Val=16\r\n");
+      "[OTPOption0_Item0]\r\n" +
+      item +
+      "[OTPOption0_Item1]\r\nItemType=2\r\n"
+      "[OTPOption1_Item0]\r\n" +
+      item + "[OTPOption2_Item0]\r\n" + item + "[OTPOption3_Item0]\r\n" + item +
+      "[OTPOption3_Item1]\r\nItemType=2\r\nItem0_Val=16\r\n");
   ASSERT_TRUE(model);
   ASSERT_EQ(model->rows().size(), 1u);  // only word 3's item
   ASSERT_TRUE(model->choose(0, 0));
@@ -211,7 +213,8 @@ TEST_F(OptionEditorTest, ItemsOfWordsWithoutAValidAddressAreSkipped) {
 }
 
 TEST_F(OptionEditorTest, LongListsAreShownWholeAndDamagedCountsRefused) {
-  std::string text = "[OTPOption]\r\nOptionWords=2\r\nOptAddr0=0x2000\r\nOptItems0=40\r\nOptAddr1=0x2001\r\nOptItems1=30\r\n";
+  std::string text =
+      "[OTPOption]\r\nOptionWords=2\r\nOptAddr0=0x2000\r\nOptItems0=40\r\nOptAddr1=0x2001\r\nOptItems1=30\r\n";
   for (int w = 0; w < 2; ++w) {
     for (int j = 0; j < (w == 0 ? 40 : 30); ++j) {
       text += "[OTPOption" + std::to_string(w) + "_Item" + std::to_string(j) + "]\r\nBitStart=15\r\nItemCount=100\r\n";
@@ -230,20 +233,22 @@ TEST_F(OptionEditorTest, LongListsAreShownWholeAndDamagedCountsRefused) {
   EXPECT_TRUE(reporter.alerts.empty());
 
   image.openShort.setPins(5);
-  EXPECT_FALSE(open("[OTPOption]\r\nOptionWords=1\r\nOptAddr0=0x2000\r\nOptItems0=1\r\n"
-                    "[OTPOption0_Item0]\r\nItemCount=2000000000\r\n[Package]\r\nOpenShortPINS=9\r\n"));
+  EXPECT_FALSE(
+      open("[OTPOption]\r\nOptionWords=1\r\nOptAddr0=0x2000\r\nOptItems0=1\r\n"
+           "[OTPOption0_Item0]\r\nItemCount=2000000000\r\n[Package]\r\nOpenShortPINS=9\r\n"));
   ASSERT_EQ(reporter.alerts.size(), 1u);
   EXPECT_NE(reporter.alerts[0].find("ItemCount = 2000000000"), std::string::npos);
   EXPECT_EQ(image.openShort.pins(), 5);  // a refused editor changes nothing
-  EXPECT_FALSE(open("[OTPOption]\r\nOptionWords=1\r\nOptAddr0=0x2000\r\nOptItems0=1\r\n"
-                    "[OTPOption0_Item0]\r\nItemType=1\r\nBitCount=5000\r\n"));
+  EXPECT_FALSE(
+      open("[OTPOption]\r\nOptionWords=1\r\nOptAddr0=0x2000\r\nOptItems0=1\r\n"
+           "[OTPOption0_Item0]\r\nItemType=1\r\nBitCount=5000\r\n"));
   EXPECT_FALSE(open("[Package]\r\nPackageCount=1025\r\n"));
   EXPECT_FALSE(open("[OTPOption]\r\nOptionWords=1\r\nOptItems0=65\r\n"));
   EXPECT_EQ(reporter.alerts.size(), 4u);
   EXPECT_NE(reporter.alerts[3].find("OptItems0"), std::string::npos);
 
-  EXPECT_FALSE(openOptionEditor(chipDefinitionPath(dir.dir(), kChinese, "NONE"), "NONE", image, 0x3FFF, kChinese,
-                                reporter));
+  EXPECT_FALSE(
+      openOptionEditor(chipDefinitionPath(dir.dir(), kChinese, "NONE"), "NONE", image, 0x3FFF, kChinese, reporter));
   EXPECT_EQ(reporter.alerts.back(), "当前软件不支持此芯片型号：NONE");
   EXPECT_EQ(image.openShort.pins(), 5);
 }
