@@ -1,0 +1,267 @@
+// Download of the largest program the storage map takes (8192 words, rolling code on,
+// eight calibration entries, a limited file so the count tables move) with full read-back:
+// through the emulator in process, through the serial driver and kt90-sim on a
+// pseudo-terminal, and the same with 1 ms of emulated latency per transaction.
+//   bench_download [--runs N] [--data-dir DIR]
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/app/ProfileStore.h"
+#include "core/app/WorkingState.h"
+#include "core/programmer/DeviceOperations.h"
+#include "link/SerialDriver.h"
+#include "wire/WireDriver.h"
+#include "sim/Emulator.h"
+#include "sim/FdTransport.h"
+#include "sim/SimDriver.h"
+
+extern char** environ;
+
+namespace kt90::bench {
+
+namespace {
+
+constexpr const char* kVersion = "KT90 V5.2";  // one the settings file supports
+
+class QuietHost : public Host {
+ public:
+  void appendLog(const std::string& text, bool) override { last = text; }
+  void showCode(const std::string&) override {}
+  void showSummary(const std::string&) override {}
+  void setOperationState(OperationState, const std::string&) override {}
+  void setProgress(int) override {}
+  MessageAnswer messageBox(const std::string&, MessageButtons) override { return MessageAnswer::Ok; }
+  bool editText(const EntryRequest&, std::string&) override { return false; }
+  std::string last;
+};
+
+// Counts what crosses the driver contract: one transaction per call, the payload bytes, and
+// how long each call took from the caller's side.
+class CountingDriver : public CKT90Driver {
+ public:
+  explicit CountingDriver(CKT90Driver& inner) : inner_(inner) {}
+  std::uint64_t transactions = 0, bytes = 0;
+  std::vector<double> callSeconds;
+
+  bool OpenDevice(const std::string& port) override { return count(0), inner_.OpenDevice(port); }
+  void CloseDevice() override { inner_.CloseDevice(); }
+  int SendCmd(std::uint8_t c) override { return count(1), inner_.SendCmd(c); }
+  std::uint32_t SendCmd(const std::uint8_t* p, std::uint32_t l) override { return count(l), inner_.SendCmd(p, l); }
+  int SendCmd(const std::uint8_t* f) override {
+    transactions += 32;
+    return count(kFeatureSize), inner_.SendCmd(f);
+  }
+  bool WaitData(std::uint8_t* b, std::uint32_t l, std::uint32_t t) override { return count(l), inner_.WaitData(b, l, t); }
+  std::uint32_t WriteData(const std::uint8_t* b, std::uint32_t a, std::uint32_t l) override {
+    return count(l), inner_.WriteData(b, a, l);
+  }
+  std::uint32_t ReadData(std::uint8_t* b, std::uint32_t a, std::uint32_t l) override {
+    return count(l), inner_.ReadData(b, a, l);
+  }
+  std::uint32_t WriteEEPROM(const std::uint8_t* b, std::uint32_t a, std::uint32_t l) override {
+    return count(l), inner_.WriteEEPROM(b, a, l);
+  }
+  std::uint32_t ReadEEPROM(std::uint8_t* b, std::uint32_t a, std::uint32_t l) override {
+    return count(l), inner_.ReadEEPROM(b, a, l);
+  }
+  std::uint32_t ReadMcu(std::uint8_t* b, std::uint32_t a, std::uint32_t l) override {
+    return count(l), inner_.ReadMcu(b, a, l);
+  }
+  bool ProPowerOn(const std::uint8_t* k) override { return count(kPowerKeySize), inner_.ProPowerOn(k); }
+  bool ProPowerOff() override { return count(0), inner_.ProPowerOff(); }
+  int GetStatus() override { return count(0), inner_.GetStatus(); }
+  std::uint32_t HardwareModify(std::uint32_t m) override { return count(4), inner_.HardwareModify(m); }
+
+ private:
+  // Called before each call: the previous call ended when the next one began, which puts
+  // the caller's own work between calls into the figures too.
+  void count(std::uint64_t payload) {
+    const auto now = std::chrono::steady_clock::now();
+    if (transactions > 0) callSeconds.push_back(std::chrono::duration<double>(now - last_).count());
+    last_ = now;
+    ++transactions;
+    bytes += payload;
+  }
+  std::chrono::steady_clock::time_point last_{};
+  CKT90Driver& inner_;
+};
+
+// kt90-sim serving a pseudo-terminal for one variant.
+class SimServer {
+ public:
+  ~SimServer() { stop(); }
+  bool start(const std::vector<std::string>& extra) {
+    int out[2];
+    if (::pipe(out) != 0) return false;
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    ::posix_spawn_file_actions_addclose(&actions, out[0]);
+    std::vector<std::string> args = {KT90_SIM_PATH, "--pty", "--version", kVersion};
+    args.insert(args.end(), extra.begin(), extra.end());
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const int rc = ::posix_spawn(&pid_, KT90_SIM_PATH, &actions, nullptr, argv.data(), environ);
+    ::posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    char c = 0;
+    pollfd p{out[0], POLLIN, 0};
+    while (rc == 0 && ::poll(&p, 1, 5000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n') path_ += c;
+    ::close(out[0]);
+    return rc == 0 && c == '\n';
+  }
+  void stop() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGTERM);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string path_;
+};
+
+void prepareImage(WorkingState& state) {
+  ProgramImage& image = state.image();
+  image.head.setCodeWords(8192);
+  std::mt19937 random(90);
+  for (std::size_t n = 0; n < 8192; ++n) image.setWord(n, static_cast<std::uint16_t>(random()));
+  image.calibration = CaliBrate{8, 0xFF, 0, 0};
+  for (int k = 0; k < 8; ++k) image.calibrationEntries[k].rul = 1000u + static_cast<std::uint32_t>(k);
+  image.rolCode.bytes.fill(0);
+  image.rolCode.bytes[0] = 7;  // eight serial bytes: the longest record, 34 bytes
+  for (int i = 0; i < 8; ++i) {
+    image.rolCode.bytes[2 + 2 * i] = 4;
+    writeU16(&image.rolCode.bytes[17 + 2 * i], static_cast<std::uint16_t>(0x100 + i));
+  }
+  image.rolCode.bytes[33] = 1;
+  image.head.setFlag(headflag::kRollingCode, true);
+  image.head.setProgramLimit(100000);
+  image.protection.downloadLimit = 255;
+}
+
+struct Result {
+  std::string name;
+  std::uint64_t transactions = 0, bytes = 0;
+  std::vector<double> seconds;
+  std::vector<double> callSeconds;  // of every run
+  double callQuantile(double q) const {
+    std::vector<double> s = callSeconds;
+    std::sort(s.begin(), s.end());
+    return s.empty() ? 0 : s[static_cast<std::size_t>(q * static_cast<double>(s.size() - 1))];
+  }
+  double median() const {
+    std::vector<double> s = seconds;
+    std::sort(s.begin(), s.end());
+    return s[s.size() / 2];
+  }
+};
+
+// Runs `runs` downloads, each of a new limited file, and times them.
+bool measure(Result& result, WorkingState& state, CKT90Driver& driver, const std::string& port, int runs,
+             QuietHost& host) {
+  OperationGuard guard;
+  for (int run = 0; run < runs; ++run) {
+    state.image().protection.currentTime = 0x60000000u + static_cast<std::uint32_t>(run);
+    CountingDriver counting(driver);
+    const auto begin = std::chrono::steady_clock::now();
+    const OperationOutcome outcome = runDeviceOperation(DeviceOperation::Download, state, counting, port, guard);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
+    if (outcome.finalState != OperationState::Passed) {
+      std::fprintf(stderr, "%s: download failed: %s", result.name.c_str(), host.last.c_str());
+      return false;
+    }
+    result.transactions = counting.transactions;
+    result.bytes = counting.bytes;
+    result.callSeconds.insert(result.callSeconds.end(), counting.callSeconds.begin(), counting.callSeconds.end());
+    result.seconds.push_back(took.count());
+  }
+  return true;
+}
+
+// Over a pty with the serial driver, or (to tell the serial port's share of the time from
+// the protocol's) with the same wire driver on plain POSIX descriptors.
+bool measureOverPty(Result& result, WorkingState& state, const std::vector<std::string>& simArgs, int runs,
+                    QuietHost& host, bool posix = false) {
+  SimServer server;
+  if (!server.start(simArgs)) {
+    std::fprintf(stderr, "%s: kt90-sim did not start\n", result.name.c_str());
+    return false;
+  }
+  std::unique_ptr<CKT90Driver> driver;
+  if (posix) {
+    driver = std::make_unique<wire::WireDriver>(std::make_unique<sim::FdTransport>());
+  } else {
+    driver = std::make_unique<link::SerialDriver>();
+  }
+  return measure(result, state, *driver, server.path(), runs, host);
+}
+
+}  // namespace
+
+int run(int argc, char** argv) {
+  int runs = 5;
+  std::string dataDir = KT90_DATA_DIR;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    if (std::strcmp(argv[i], "--runs") == 0) runs = std::max(1, std::atoi(argv[i + 1]));
+    if (std::strcmp(argv[i], "--data-dir") == 0) dataDir = argv[i + 1];
+  }
+  QCoreApplication app(argc, argv);
+  QuietHost host;
+  MemoryProfile profile;
+  profile.writeInt(profile::kLanguage, kEnglish);
+  profile.writeString(profile::kChip, "QD45C8K");
+  WorkingState state(host, profile, dataDir);
+  state.start();
+  prepareImage(state);
+
+  std::vector<Result> results(4);
+  results[0].name = "in-process emulator";
+  results[1].name = "serial driver + kt90-sim pty";
+  results[2].name = "pty, 1 ms latency";
+  results[3].name = "pty, 1 ms, POSIX transport";
+  sim::Emulator emulator;
+  emulator.setVersionText(kVersion);
+  sim::SimDriver simDriver(emulator);
+  if (!measure(results[0], state, simDriver, "sim", runs, host)) return 1;
+  if (!measureOverPty(results[1], state, {}, runs, host)) return 1;
+  if (!measureOverPty(results[2], state, {"--latency-ms", "1"}, runs, host)) return 1;
+  if (!measureOverPty(results[3], state, {"--latency-ms", "1"}, runs, host, true)) return 1;
+
+  std::printf("Download of 8192 words, rolling code, 8 calibration entries, limited file; %d runs each\n", runs);
+  std::printf("%-30s %12s %8s %10s %10s   per transaction us: %6s %6s %6s %6s\n", "variant", "transactions",
+              "bytes", "median ms", "best ms", "min", "median", "p90", "p99");
+  for (const Result& r : results) {
+    std::printf("%-30s %12llu %8llu %10.1f %10.1f   %28.0f %6.0f %6.0f %6.0f\n", r.name.c_str(),
+                static_cast<unsigned long long>(r.transactions), static_cast<unsigned long long>(r.bytes),
+                1000 * r.median(), 1000 * *std::min_element(r.seconds.begin(), r.seconds.end()),
+                1e6 * r.callQuantile(0), 1e6 * r.callQuantile(0.5), 1e6 * r.callQuantile(0.9), 1e6 * r.callQuantile(0.99));
+  }
+  const double floor = static_cast<double>(results[2].transactions) * 0.001;
+  std::printf("latency floor %.1f ms (transactions x 1 ms); ratio median/floor %.3f (target <= 1.05), "
+              "POSIX transport %.3f\n",
+              1000 * floor, results[2].median() / floor, results[3].median() / floor);
+  return 0;
+}
+
+}  // namespace kt90::bench
+
+int main(int argc, char** argv) { return kt90::bench::run(argc, argv); }
