@@ -25,10 +25,10 @@
 #include "core/app/WorkingState.h"
 #include "core/programmer/DeviceOperations.h"
 #include "link/SerialDriver.h"
-#include "wire/WireDriver.h"
 #include "sim/Emulator.h"
 #include "sim/FdTransport.h"
 #include "sim/SimDriver.h"
+#include "wire/WireDriver.h"
 
 extern char** environ;
 
@@ -66,7 +66,9 @@ class CountingDriver : public CKT90Driver {
     transactions += 32;
     return count(kFeatureSize), inner_.SendCmd(f);
   }
-  bool WaitData(std::uint8_t* b, std::uint32_t l, std::uint32_t t) override { return count(l), inner_.WaitData(b, l, t); }
+  bool WaitData(std::uint8_t* b, std::uint32_t l, std::uint32_t t) override {
+    return count(l), inner_.WaitData(b, l, t);
+  }
   std::uint32_t WriteData(const std::uint8_t* b, std::uint32_t a, std::uint32_t l) override {
     return count(l), inner_.WriteData(b, a, l);
   }
@@ -247,18 +249,20 @@ int run(int argc, char** argv) {
   if (!measureOverPty(results[3], state, {"--latency-ms", "1"}, runs, host, true)) return 1;
 
   std::printf("Download of 8192 words, rolling code, 8 calibration entries, limited file; %d runs each\n", runs);
-  std::printf("%-30s %12s %8s %10s %10s   per transaction us: %6s %6s %6s %6s\n", "variant", "transactions",
-              "bytes", "median ms", "best ms", "min", "median", "p90", "p99");
+  std::printf("%-30s %12s %8s %10s %10s   per transaction us: %6s %6s %6s %6s\n", "variant", "transactions", "bytes",
+              "median ms", "best ms", "min", "median", "p90", "p99");
   for (const Result& r : results) {
     std::printf("%-30s %12llu %8llu %10.1f %10.1f   %28.0f %6.0f %6.0f %6.0f\n", r.name.c_str(),
                 static_cast<unsigned long long>(r.transactions), static_cast<unsigned long long>(r.bytes),
                 1000 * r.median(), 1000 * *std::min_element(r.seconds.begin(), r.seconds.end()),
-                1e6 * r.callQuantile(0), 1e6 * r.callQuantile(0.5), 1e6 * r.callQuantile(0.9), 1e6 * r.callQuantile(0.99));
+                1e6 * r.callQuantile(0), 1e6 * r.callQuantile(0.5), 1e6 * r.callQuantile(0.9),
+                1e6 * r.callQuantile(0.99));
   }
   const double floor = static_cast<double>(results[2].transactions) * 0.001;
-  std::printf("latency floor %.1f ms (transactions x 1 ms); ratio median/floor %.3f (target <= 1.05), "
-              "POSIX transport %.3f\n",
-              1000 * floor, results[2].median() / floor, results[3].median() / floor);
+  std::printf(
+      "latency floor %.1f ms (transactions x 1 ms); ratio median/floor %.3f (target <= 1.05), "
+      "POSIX transport %.3f\n",
+      1000 * floor, results[2].median() / floor, results[3].median() / floor);
   return 0;
 }
 

@@ -43,7 +43,8 @@ std::unique_ptr<CKT90Driver> makeSerialDriver() {
 std::vector<std::pair<std::string, std::string>> serialPorts() {
   ensureQtApplication();
   std::vector<std::pair<std::string, std::string>> ports;
-  for (const link::SerialPortEntry& entry : link::programmerPorts()) ports.emplace_back(entry.portName, entry.friendlyName());
+  for (const link::SerialPortEntry& entry : link::programmerPorts())
+    ports.emplace_back(entry.portName, entry.friendlyName());
   return ports;
 }
 #else
@@ -65,9 +66,12 @@ struct DeviceArgs {
 
 const char* stateName(OperationState state) {
   switch (state) {
-    case OperationState::Passed: return "Passed";
-    case OperationState::Ready: return "Ready";
-    default: return "Failed";
+    case OperationState::Passed:
+      return "Passed";
+    case OperationState::Ready:
+      return "Ready";
+    default:
+      return "Failed";
   }
 }
 
@@ -95,7 +99,8 @@ class Programmer {
       emulator_ = std::make_unique<sim::Emulator>();
       const auto path = pathFromUtf8(args.simState);
       if (fileExists(path)) {
-        if (std::string error = sim::loadStateFile(path, *emulator_); !error.empty()) return args.simState + ": " + error;
+        if (std::string error = sim::loadStateFile(path, *emulator_); !error.empty())
+          return args.simState + ": " + error;
       }
       driver_ = std::make_unique<sim::SimDriver>(*emulator_);
       port_ = "sim";
@@ -147,7 +152,8 @@ void runCommand(const CommandSpec& spec, const DeviceArgs& args, CliOptions& opt
   const bool saves = spec.op == DeviceOperation::Upload || spec.op == DeviceOperation::ReadChip;
   if (saves && (!saveTypeFromExtension(args.out, outType) ||
                 (spec.op == DeviceOperation::ReadChip && outType == SaveType::Project))) {
-    std::fprintf(stderr, "%s: OUT must end in %s\n", spec.name, spec.op == DeviceOperation::Upload ? ".vk, .hex or .bin" : ".hex or .bin");
+    std::fprintf(stderr, "%s: OUT must end in %s\n", spec.name,
+                 spec.op == DeviceOperation::Upload ? ".vk, .hex or .bin" : ".hex or .bin");
     exitCode = kExitUsage;
     return;
   }
@@ -197,7 +203,8 @@ void addPortsCommand(CLI::App& app, CliOptions& options, int& exitCode) {
     if (options.json) {
       JsonWriter json;
       json.beginObject().key("ok").value(true).key("ports").beginArray();
-      for (const auto& [name, friendly] : list) json.beginObject().key("port").value(name).key("name").value(friendly).endObject();
+      for (const auto& [name, friendly] : list)
+        json.beginObject().key("port").value(name).key("name").value(friendly).endObject();
       json.endArray().endObject();
       std::printf("%s\n", json.str().c_str());
     } else {
@@ -217,7 +224,8 @@ void addDeviceCommands(CLI::App& app, CliOptions& options, int& exitCode) {
       {"read", "Read the chip in the socket and save its code as OUT (.hex or .bin)", DeviceOperation::ReadChip},
       {"hwtest", "Run the programmer's self-tests (HwTest.ini selects them)", DeviceOperation::HardwareTest},
       {"stats", "Show the production counters and the yield", DeviceOperation::Statistics},
-      {"update-firmware", "Replace the programmer's firmware with the image for its version", DeviceOperation::UpdateFirmware},
+      {"update-firmware", "Replace the programmer's firmware with the image for its version",
+       DeviceOperation::UpdateFirmware},
       {"uid", "Print the programmer's U_ID", DeviceOperation::QueryUid},
   };
   for (const CommandSpec& spec : kCommands) {
@@ -227,7 +235,9 @@ void addDeviceCommands(CLI::App& app, CliOptions& options, int& exitCode) {
     auto* sim = command->add_option("--sim", args->simState, "Use the emulated programmer with its state in STATEFILE");
     port->excludes(sim);
     if (spec.op == DeviceOperation::Download) {
-      command->add_option("FILE", args->file, "Program file (.vk, .hex, .bin, .pro)")->required()->check(CLI::ExistingFile);
+      command->add_option("FILE", args->file, "Program file (.vk, .hex, .bin, .pro)")
+          ->required()
+          ->check(CLI::ExistingFile);
       command->add_option("--chip", args->chip, "Chip model of a .hex or .bin file (default: the first chip)");
     }
     if (spec.op == DeviceOperation::Upload || spec.op == DeviceOperation::ReadChip) {

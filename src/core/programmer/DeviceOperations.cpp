@@ -9,13 +9,20 @@ namespace {
 
 OperationState dispatch(DeviceOperation op, OperationRun& run) {
   switch (op) {
-    case DeviceOperation::Download: return runDownload(run);
-    case DeviceOperation::Upload: return runUpload(run);
-    case DeviceOperation::ReadChip: return runReadChip(run);
-    case DeviceOperation::HardwareTest: return runHardwareTest(run);
-    case DeviceOperation::UpdateFirmware: return runFirmwareUpdate(run);
-    case DeviceOperation::Statistics: return runStatistics(run);
-    case DeviceOperation::QueryUid: break;
+    case DeviceOperation::Download:
+      return runDownload(run);
+    case DeviceOperation::Upload:
+      return runUpload(run);
+    case DeviceOperation::ReadChip:
+      return runReadChip(run);
+    case DeviceOperation::HardwareTest:
+      return runHardwareTest(run);
+    case DeviceOperation::UpdateFirmware:
+      return runFirmwareUpdate(run);
+    case DeviceOperation::Statistics:
+      return runStatistics(run);
+    case DeviceOperation::QueryUid:
+      break;
   }
   return OperationState::Failed;
 }
@@ -40,13 +47,20 @@ std::string OperationOutcome::figure(const std::string& name) const {
 
 const char* deviceOperationName(DeviceOperation op) {
   switch (op) {
-    case DeviceOperation::Download: return "download";
-    case DeviceOperation::Upload: return "upload";
-    case DeviceOperation::ReadChip: return "read";
-    case DeviceOperation::HardwareTest: return "hwtest";
-    case DeviceOperation::UpdateFirmware: return "update-firmware";
-    case DeviceOperation::Statistics: return "stats";
-    case DeviceOperation::QueryUid: return "uid";
+    case DeviceOperation::Download:
+      return "download";
+    case DeviceOperation::Upload:
+      return "upload";
+    case DeviceOperation::ReadChip:
+      return "read";
+    case DeviceOperation::HardwareTest:
+      return "hwtest";
+    case DeviceOperation::UpdateFirmware:
+      return "update-firmware";
+    case DeviceOperation::Statistics:
+      return "stats";
+    case DeviceOperation::QueryUid:
+      return "uid";
   }
   return "";
 }

@@ -13,7 +13,7 @@ namespace kt90 {
 enum class DeviceOperation { Download, Upload, ReadChip, HardwareTest, UpdateFirmware, Statistics, QueryUid };
 
 struct OperationOutcome {
-  bool started = false;  // false: refused by the guard (a clear log line says so)
+  bool started = false;                                // false: refused by the guard (a clear log line says so)
   OperationState finalState = OperationState::Failed;  // Passed, Failed or Ready
   // Figures the operation learnt, by name: "firmwareVersion" and "uid" once identification
   // read them, "total", "successes" and "yield" for the statistics, "rollingCode" after a

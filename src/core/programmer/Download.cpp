@@ -3,6 +3,7 @@
 #include "core/app/SaveProgramFile.h"
 #include "core/chip/Cif.h"
 #include "core/progfile/Checksums.h"
+#include "core/progfile/UidBinding.h"
 #include "core/programmer/BlockTransfer.h"
 #include "core/programmer/Commands.h"
 #include "core/programmer/DownloadCount.h"
@@ -11,7 +12,6 @@
 #include "core/programmer/ResultCodes.h"
 #include "core/programmer/StorageMap.h"
 #include "core/programmer/StoredProgramRules.h"
-#include "core/progfile/UidBinding.h"
 
 namespace kt90 {
 
@@ -59,7 +59,8 @@ bool writeProgram(OperationRun& run, ProgramImage& image) {
   run.log(TextId::DownloadCalibrationStart);
   if (!transferVerified(run, image.calibration.stored(), t.calibrationHeader)) return false;
   for (std::uint32_t k = 0; k < image.calibration.count; ++k) {
-    if (!transferVerified(run, image.calibrationEntries[k].stored(), t.calibrationEntries + k * CalibrateInfo::kStoredSize)) {
+    if (!transferVerified(run, image.calibrationEntries[k].stored(),
+                          t.calibrationEntries + k * CalibrateInfo::kStoredSize)) {
       return false;
     }
   }
@@ -155,8 +156,8 @@ OperationState runDownload(OperationRun& run) {
   }
   CountTables tables;
   std::string downloadNote;
-  if (limited && !checkDownloadCount(run, tables, image.protection.currentTime, image.protection.downloadLimit,
-                                     downloadNote)) {
+  if (limited &&
+      !checkDownloadCount(run, tables, image.protection.currentTime, image.protection.downloadLimit, downloadNote)) {
     return OperationState::Failed;
   }
 

@@ -83,8 +83,8 @@ bool storeCountTables(OperationRun& run, const CountTables& tables) {
          storeTable(run, tables.remainingDownloads, storage::kRemainingDownloads);
 }
 
-bool checkDownloadCount(OperationRun& run, CountTables& tables, std::uint32_t currentTime,
-                        std::uint8_t downloadLimit, std::string& note) {
+bool checkDownloadCount(OperationRun& run, CountTables& tables, std::uint32_t currentTime, std::uint8_t downloadLimit,
+                        std::string& note) {
   if (!readCountTables(run, tables)) return false;
   if (downloadLimit == 0) return true;
   const CountDecision decision = countDownload(tables, currentTime, downloadLimit);

@@ -24,9 +24,9 @@ struct CountTables {
 // What counting one download of a limited file decided.
 struct CountDecision {
   bool allowed = false;
-  std::uint32_t slot = 0;         // 1..767
-  std::uint8_t remaining = 0;     // downloads left after this one
-  bool pointerDamaged = false;    // the slot pointer read was no valid slot
+  std::uint32_t slot = 0;       // 1..767
+  std::uint8_t remaining = 0;   // downloads left after this one
+  bool pointerDamaged = false;  // the slot pointer read was no valid slot
   std::uint32_t pointerRead = 0;
 };
 
@@ -44,7 +44,7 @@ bool storeCountTables(OperationRun& run, const CountTables& tables);
 // The check before a download of a limited file: the tables are read (also when the file
 // has no download limit) and, with a limit, counted. Refused with message 42. `note` gets
 // message 96 when a limit is counted.
-bool checkDownloadCount(OperationRun& run, CountTables& tables, std::uint32_t currentTime,
-                        std::uint8_t downloadLimit, std::string& note);
+bool checkDownloadCount(OperationRun& run, CountTables& tables, std::uint32_t currentTime, std::uint8_t downloadLimit,
+                        std::string& note);
 
 }  // namespace kt90

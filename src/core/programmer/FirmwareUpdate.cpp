@@ -45,8 +45,8 @@ bool writeRecord(OperationRun& run, const Bytes& record, bool inStorage) {
   CKT90Driver& driver = run.driver;
   const std::uint32_t address = inStorage ? storage::kUpgradeRecord : eeprom::kUpgradeRecord;
   const auto length = static_cast<std::uint32_t>(record.size());
-  const std::uint32_t written = inStorage ? driver.WriteData(record.data(), address, length)
-                                          : driver.WriteEEPROM(record.data(), address, length);
+  const std::uint32_t written =
+      inStorage ? driver.WriteData(record.data(), address, length) : driver.WriteEEPROM(record.data(), address, length);
   if (written != length) {
     run.log(TextId::WriteFailure, address, length);
     return false;

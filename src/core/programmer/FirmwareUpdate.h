@@ -8,8 +8,8 @@ namespace kt90 {
 
 // The firmware image for a programmer, by its version text.
 struct FirmwareChoice {
-  std::string imageName;            // "Firmware/KT90_5_0.bin", or empty: no image fits
-  bool replaceProgrammer = false;   // the programmer must be replaced (message box)
+  std::string imageName;           // "Firmware/KT90_5_0.bin", or empty: no image fits
+  bool replaceProgrammer = false;  // the programmer must be replaced (message box)
 };
 FirmwareChoice chooseFirmwareImage(const std::string& version);
 

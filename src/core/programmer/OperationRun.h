@@ -37,8 +37,12 @@ class DeviceSession {
 class OperationRun {
  public:
   OperationRun(WorkingState& workingState, CKT90Driver& device, std::string portName, OperationOutcome& outcome)
-      : state(workingState), driver(device), language(workingState.language()), session(device),
-        portName_(std::move(portName)), outcome_(outcome) {}
+      : state(workingState),
+        driver(device),
+        language(workingState.language()),
+        session(device),
+        portName_(std::move(portName)),
+        outcome_(outcome) {}
   const std::string& portName() const { return portName_; }
 
   WorkingState& state;

@@ -38,8 +38,8 @@ TEST_F(Ops, OperationsFromTwoThreadsNeverOverlap) {
     --inside;
   };
   auto worker = [&] {
-    for (int i = 0; i < 20; ++i) started += runDeviceOperation(DeviceOperation::Statistics, *state, *tracker,
-                                                              harness.port(), guard).started;
+    for (int i = 0; i < 20; ++i)
+      started += runDeviceOperation(DeviceOperation::Statistics, *state, *tracker, harness.port(), guard).started;
   };
   std::thread a(worker), b(worker);
   a.join();

@@ -43,7 +43,8 @@ inline void setRollingCode(ProgramImage& image, std::uint8_t step) {
 }
 
 inline bool sameProgram(const ProgramImage& a, const ProgramImage& b) {
-  return a.head.bytes == b.head.bytes && std::equal(a.programBytes().begin(), a.programBytes().end(), b.programBytes().begin()) &&
+  return a.head.bytes == b.head.bytes &&
+         std::equal(a.programBytes().begin(), a.programBytes().end(), b.programBytes().begin()) &&
          a.calibration == b.calibration && a.openShort.bytes == b.openShort.bytes && a.rolCode.bytes == b.rolCode.bytes;
 }
 
@@ -58,9 +59,7 @@ class OperationSuite : public ::testing::Test {
     harness.start(setup);
     tracker = std::make_unique<TrackingDriver>(harness.driver());
   }
-  OperationOutcome run(DeviceOperation op) {
-    return runDeviceOperation(op, *state, *tracker, harness.port(), guard);
-  }
+  OperationOutcome run(DeviceOperation op) { return runDeviceOperation(op, *state, *tracker, harness.port(), guard); }
   std::string msg(TextId id) const { return text(id, kEnglish); }
   template <class... Args>
   std::string msg(TextId id, Args... args) const {
@@ -113,7 +112,8 @@ TYPED_TEST_P(OperationSuite, DebuggerDownloadThenReadChipGivesTheImageBack) {
   this->start(withVersion("KT90DB V5.2"));
   fillProgram(*this->state, 7);
   ProgramImage& image = this->state->image();
-  image.setOptionWord(13, static_cast<std::uint16_t>((image.optionWord(13) & ~0x30) | 0x10));  // signature kept in the chip
+  image.setOptionWord(13,
+                      static_cast<std::uint16_t>((image.optionWord(13) & ~0x30) | 0x10));  // signature kept in the chip
   ASSERT_EQ(this->run(DeviceOperation::Download).finalState, OperationState::Passed) << this->host.log.back();
   const std::uint16_t signature = chipSignature(image);
 
@@ -127,7 +127,8 @@ TYPED_TEST_P(OperationSuite, DebuggerDownloadThenReadChipGivesTheImageBack) {
     EXPECT_TRUE(this->host.logHas(formatText("%04X: 0x%04X\r\n", 0x2000 + i, expected))) << i;
   }
   EXPECT_TRUE(this->host.logHas(this->msg(TextId::ReadChipSignature, static_cast<unsigned>(signature))));
-  EXPECT_TRUE(this->host.logHas(this->msg(TextId::ReadCodeChecksum, static_cast<unsigned>(crc16(image.programBytes())))));
+  EXPECT_TRUE(
+      this->host.logHas(this->msg(TextId::ReadCodeChecksum, static_cast<unsigned>(crc16(image.programBytes())))));
   EXPECT_TRUE(this->state->projectPath().empty());
   EXPECT_TRUE(this->tracker->closedEveryTime());
 }
@@ -301,8 +302,9 @@ TYPED_TEST_P(OperationSuite, FaultLatencyStillPasses) {
 REGISTER_TYPED_TEST_SUITE_P(OperationSuite, DownloadThenUploadRoundTripsEveryShippedChip,
                             DebuggerDownloadThenReadChipGivesTheImageBack, RollingCodeAdvancesByItsStepFromChipToChip,
                             LimitedFileStopsAtItsDownloadCount, StatisticsHardwareTestFirmwareUpdateAndUidQuery,
-                            DebuggerRunFailureLogsItsResultCode, FaultNoReply, FaultRefusedAppIdNeverLetsAStaleUidThrough,
-                            FaultCorruptReadBack, FaultDisconnectDuringDownload, FaultChipNeverReady,
-                            FaultErasedStorageRefusesUpload, FaultLatencyStillPasses);
+                            DebuggerRunFailureLogsItsResultCode, FaultNoReply,
+                            FaultRefusedAppIdNeverLetsAStaleUidThrough, FaultCorruptReadBack,
+                            FaultDisconnectDuringDownload, FaultChipNeverReady, FaultErasedStorageRefusesUpload,
+                            FaultLatencyStillPasses);
 
 }  // namespace kt90::testing

@@ -110,7 +110,9 @@ class TrackingDriver : public CKT90Driver {
     ++writes;
     return inner_.WriteData(b, a, l);
   }
-  std::uint32_t ReadData(std::uint8_t* b, std::uint32_t a, std::uint32_t l) override { return inner_.ReadData(b, a, l); }
+  std::uint32_t ReadData(std::uint8_t* b, std::uint32_t a, std::uint32_t l) override {
+    return inner_.ReadData(b, a, l);
+  }
   std::uint32_t WriteEEPROM(const std::uint8_t* b, std::uint32_t a, std::uint32_t l) override {
     ++writes;
     return inner_.WriteEEPROM(b, a, l);

@@ -50,7 +50,7 @@ TEST_F(Ops, FirmwareImageOf1000BytesAndItsRecord) {
   ASSERT_EQ(run(DeviceOperation::UpdateFirmware).finalState, OperationState::Passed) << host.log.back();
   EXPECT_TRUE(std::equal(image.begin(), image.end(), storage().begin() + 0x10000));
   const Bytes record(emulator().eeprom().begin() + 251, emulator().eeprom().end());
-  EXPECT_EQ(record, (Bytes{0xE8, 0x03, 0x00, 0x00, 0xFF}));  // the start-up code took the record
+  EXPECT_EQ(record, (Bytes{0xE8, 0x03, 0x00, 0x00, 0xFF}));            // the start-up code took the record
   EXPECT_EQ(emulator().lastUpgrade(), sim::UpgradeOutcome::Rejected);  // not one of our images
 
   dir.write("Firmware/KT90_5_0.bin", Bytes{});
