@@ -34,11 +34,17 @@ inline void fillProgram(WorkingState& state, std::uint32_t seed) {
   for (int i = 0; i < 8; ++i) image.setOptionWord(i, static_cast<std::uint16_t>(random() & blank));
 }
 
-// Two serial bytes 0x34, 0x12 as MOVLW at 0x0100 and 0x0101, step `step`.
-inline void setRollingCode(ProgramImage& image, std::uint8_t step) {
-  const std::uint8_t bytes[10] = {0x01, 0x34, 0x04, 0x12, 0x04, 0x00, 0x01, 0x01, 0x01, step};
-  image.rolCode.bytes.fill(0);
-  std::copy(std::begin(bytes), std::end(bytes), image.rolCode.bytes.begin());
+// `length` serial bytes starting 0x34, 0x12, 0, ... as MOVLW at 0x0100 onwards, step `step`.
+inline void setRollingCode(ProgramImage& image, std::uint8_t step, int length = 2) {
+  auto& b = image.rolCode.bytes;
+  b.fill(0);
+  b[0] = static_cast<std::uint8_t>(length - 1);
+  for (int i = 0; i < length; ++i) {
+    b[1 + 2 * i] = i == 0 ? 0x34 : i == 1 ? 0x12 : 0;
+    b[2 + 2 * i] = 4;
+    writeU16(&b[1 + 2 * length + 2 * i], static_cast<std::uint16_t>(0x100 + i));
+  }
+  b[1 + 4 * length] = step;
   image.head.setFlag(headflag::kRollingCode, true);
 }
 
@@ -89,7 +95,7 @@ TYPED_TEST_P(OperationSuite, DownloadThenUploadRoundTripsEveryShippedChip) {
     SCOPED_TRACE(model);
     this->selectChip(model);
     fillProgram(*this->state, seed++);
-    if (seed % 2) setRollingCode(this->state->image(), 3);
+    if (seed % 2) setRollingCode(this->state->image(), 3, seed % 4 == 1 ? 8 : 2);  // 8: a 34-byte record
     const auto down = this->run(DeviceOperation::Download);
     ASSERT_EQ(down.finalState, OperationState::Passed) << this->host.log.back();
     const ProgramImage downloaded = this->state->image();
