@@ -84,7 +84,6 @@ class CKT90EXEDlg : public QMainWindow, public Host {
   // Shows what the working state holds: chip list and selection, check boxes, file name.
   void syncFromState();
   MenuContext menuContext() const;
-  void openPlaceholder(TextId editor, const QStringList& details = {});
   void openProgramFileCommand();
   void saveProgramFileCommand();
   void uidSettingsCommand();

@@ -1,11 +1,12 @@
 #pragma once
 #include <QString>
-#include <QStringList>
 #include <optional>
 #include <string>
 
 #include "core/app/Host.h"
 #include "core/app/ProgramPaths.h"
+#include "core/app/WorkingState.h"
+#include "core/progfile/Records.h"
 #include "core/text/Language.h"
 
 class QWidget;
@@ -32,8 +33,12 @@ class Dialogs {
   virtual std::optional<SaveChoice> saveFileName(QWidget* parent, LanguageId language) = 0;
   // A serial port typed by path; nullopt on Cancel.
   virtual std::optional<QString> portPath(QWidget* parent, LanguageId language) = 0;
-  virtual void editorPlaceholder(QWidget* parent, const QString& editor, const QStringList& details,
-                                 LanguageId language) = 0;
+  // The editors over the working state (OK writes back and redraws); true after OK.
+  virtual bool editOptions(QWidget* parent, WorkingState& state) = 0;
+  virtual bool editRollingCode(QWidget* parent, WorkingState& state) = 0;
+  virtual bool editCalibration(QWidget* parent, WorkingState& state) = 0;
+  // `connected` joins the KT_ID list at once, also when the dialog is cancelled.
+  virtual bool editUidBinding(QWidget* parent, WorkingState& state, std::optional<ProgrammerUid> connected) = 0;
   virtual void about(QWidget* parent, LanguageId language, const QString& productLine) = 0;
   // Opens a file or an address with the platform's application; false when nothing could.
   virtual bool openUrl(const QString& url) = 0;
@@ -48,8 +53,10 @@ class QtDialogs : public Dialogs {
   QString openFileName(QWidget* parent, LanguageId language) override;
   std::optional<SaveChoice> saveFileName(QWidget* parent, LanguageId language) override;
   std::optional<QString> portPath(QWidget* parent, LanguageId language) override;
-  void editorPlaceholder(QWidget* parent, const QString& editor, const QStringList& details,
-                         LanguageId language) override;
+  bool editOptions(QWidget* parent, WorkingState& state) override;
+  bool editRollingCode(QWidget* parent, WorkingState& state) override;
+  bool editCalibration(QWidget* parent, WorkingState& state) override;
+  bool editUidBinding(QWidget* parent, WorkingState& state, std::optional<ProgrammerUid> connected) override;
   void about(QWidget* parent, LanguageId language, const QString& productLine) override;
   bool openUrl(const QString& url) override;
 };

@@ -24,9 +24,18 @@ void CKT90EXEDlg::command(Control c) {
   switch (c) {
     case Control::Open: openProgramFileCommand(); break;
     case Control::Save: saveProgramFileCommand(); break;
-    case Control::Option: openPlaceholder(TextId::ButtonOption); break;
-    case Control::SnId: openPlaceholder(TextId::ButtonSnId); break;
-    case Control::Calibrate: openPlaceholder(TextId::ButtonCalibrate); break;
+    case Control::Option:
+      dialogs_.editOptions(this, state);
+      syncFromState();
+      break;
+    case Control::SnId:
+      dialogs_.editRollingCode(this, state);
+      syncFromState();
+      break;
+    case Control::Calibrate:
+      dialogs_.editCalibration(this, state);
+      syncFromState();
+      break;
     case Control::Blank:
     case Control::Program:
     case Control::Verify: {
@@ -54,7 +63,7 @@ void CKT90EXEDlg::chipSelected(int index) {
   if (index < 0) return;
   const bool kept = session_.state().changeChip(stdstr(chipList_->itemText(index)));
   syncFromState();
-  if (kept) openPlaceholder(TextId::ButtonOption);
+  if (kept) command(Control::Option);
 }
 
 void CKT90EXEDlg::menuCommand(MenuCommand c) {
@@ -119,21 +128,12 @@ void CKT90EXEDlg::saveProgramFileCommand() {
   syncFromState();
 }
 
-void CKT90EXEDlg::openPlaceholder(TextId editor, const QStringList& details) {
-  dialogs_.editorPlaceholder(this, qtext(editor, language_), details, language_);
-}
-
 void CKT90EXEDlg::uidSettingsCommand() {
   // The programmer's U_ID is asked on a worker; the list and its dialog follow here.
   startDeviceOperation(DeviceOperation::QueryUid, [this](const OperationOutcome& outcome) {
-    WorkingState& state = session_.state();
-    std::vector<ProgrammerUid>& uids = state.image().protection.uids;
-    if (const auto uid = uidFromRowText(outcome.figure("uid"))) {
-      addConnectedUid(uids, *uid, state.language(), state.reporter());
-    }
-    QStringList rows;
-    for (const ProgrammerUid& uid : uids) rows << qstr(uidToRowText(uid));
-    dialogs_.editorPlaceholder(this, qtext(TextId::UidDialogTitle, language_), rows, language_);
+    // Only a U_ID this query read counts; a failed query binds nothing new.
+    dialogs_.editUidBinding(this, session_.state(), uidFromRowText(outcome.figure("uid")));
+    syncFromState();
   });
 }
 

@@ -9,7 +9,7 @@
 #include "gui/GuiText.h"
 #include "gui/dialogs/CAboutDlg.h"
 #include "gui/dialogs/CGetEditTxtDlg.h"
-#include "gui/dialogs/EditorPlaceholderDlg.h"
+#include "dialogs/Editors.h"
 
 namespace kt90::gui {
 
@@ -74,10 +74,14 @@ std::optional<QString> QtDialogs::portPath(QWidget* parent, LanguageId language)
   return path;
 }
 
-void QtDialogs::editorPlaceholder(QWidget* parent, const QString& editor, const QStringList& details,
-                                  LanguageId language) {
-  EditorPlaceholderDlg dialog(editor, details, language, parent);
-  dialog.exec();
+bool QtDialogs::editOptions(QWidget* parent, WorkingState& state) { return kt90::editOptions(parent, state); }
+
+bool QtDialogs::editRollingCode(QWidget* parent, WorkingState& state) { return kt90::editRollingCode(parent, state); }
+
+bool QtDialogs::editCalibration(QWidget* parent, WorkingState& state) { return kt90::editCalibration(parent, state); }
+
+bool QtDialogs::editUidBinding(QWidget* parent, WorkingState& state, std::optional<ProgrammerUid> connected) {
+  return kt90::editUidBinding(parent, state, connected);
 }
 
 void QtDialogs::about(QWidget* parent, LanguageId language, const QString& productLine) {

@@ -104,9 +104,9 @@ class OperationsTest : public QObject {
     w.menuCommand(MenuCommand::UidSettings);
     QVERIFY(world.waitIdle());
     QCOMPARE(world.session->state().image().protection.uids.size(), std::size_t(1));
-    QCOMPARE(world.dialogs.placeholders.size(), 1);
-    QCOMPARE(world.dialogs.placeholderDetails.size(), 1);
-    QVERIFY(world.dialogs.placeholderDetails[0].startsWith("4B 54 39 30 "));
+    QCOMPARE(world.dialogs.editors, QStringList{"U_ID"});
+    QVERIFY(world.dialogs.lastConnected.has_value());
+    QCOMPARE(world.dialogs.lastConnected->at(0), 0x4B);
     w.menuCommand(MenuCommand::UidSettings);  // not added twice
     QVERIFY(world.waitIdle());
     QCOMPARE(world.session->state().image().protection.uids.size(), std::size_t(1));
@@ -121,6 +121,11 @@ class OperationsTest : public QObject {
     QCOMPARE(w.shownState(), OperationState::Failed);
     QVERIFY(w.views()->logView()->toPlainText().contains("No port is chosen"));
     QVERIFY(w.control(Control::Download)->isEnabled());
+    // The U_ID settings open without a U_ID to add.
+    w.menuCommand(MenuCommand::UidSettings);
+    QVERIFY(world.waitIdle());
+    QCOMPARE(world.dialogs.editors, QStringList{"U_ID"});
+    QVERIFY(!world.dialogs.lastConnected.has_value());
   }
 
   void closingWaitsForTheRunningOperation() {

@@ -129,14 +129,14 @@ class StartupTest : public QObject {
     QVERIFY(world.dialogs.questions[0].startsWith("是否保留当前程序？"));
     QCOMPARE(state.image().word(0), first);
     QVERIFY(!w.statusText()->text().isEmpty());
-    QCOMPARE(world.dialogs.placeholders, QStringList{"OPTION"});
+    QCOMPARE(world.dialogs.editors, QStringList{"OPTION"});
 
     // Not kept: blank code for the new chip, no file name.
     world.dialogs.answers = {MessageAnswer::No};
     w.chipSelected(indexOf("QD45C8K"));
     QCOMPARE(state.image().word(0), state.blankWord());
     QVERIFY(w.statusText()->text().isEmpty());
-    QCOMPARE(world.dialogs.placeholders.size(), 1);
+    QCOMPARE(world.dialogs.editors.size(), 1);
     QVERIFY(world.dialogs.unexpected.isEmpty());
   }
 
@@ -151,7 +151,7 @@ class StartupTest : public QObject {
     QVERIFY(world.dialogs.questions.isEmpty());
   }
 
-  void checkBoxesSetTheHeadFlags() {
+  void checkBoxesAndEditorButtons() {
     GuiWorld world;
     CKT90EXEDlg& w = world.open();
     auto* blank = static_cast<QCheckBox*>(w.control(Control::Blank));
@@ -160,6 +160,11 @@ class StartupTest : public QObject {
     QCOMPARE(world.session->state().image().head.flag(headflag::kBlank), !was);
     blank->click();
     QCOMPARE(world.session->state().image().head.flag(headflag::kBlank), was);
+
+    // The editor buttons open their editors.
+    for (Control c : {Control::Option, Control::SnId}) static_cast<QPushButton*>(w.control(c))->click();
+    w.command(Control::Calibrate);
+    QCOMPARE(world.dialogs.editors, (QStringList{"OPTION", "SN/ID", "CALIBRATE"}));
   }
 
   void logViewRulesAndRadioButtons() {

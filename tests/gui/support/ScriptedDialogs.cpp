@@ -1,5 +1,7 @@
 #include "gui/support/ScriptedDialogs.h"
 
+#include "core/progfile/UidBinding.h"
+
 namespace kt90::gui::test {
 
 MessageAnswer ScriptedDialogs::messageBox(QWidget*, const QString& text, MessageButtons buttons, LanguageId) {
@@ -58,9 +60,26 @@ std::optional<QString> ScriptedDialogs::portPath(QWidget*, LanguageId) {
   return path;
 }
 
-void ScriptedDialogs::editorPlaceholder(QWidget*, const QString& editor, const QStringList& details, LanguageId) {
-  placeholders << editor;
-  placeholderDetails = details;
+bool ScriptedDialogs::editOptions(QWidget*, WorkingState&) {
+  editors << "OPTION";
+  return false;
+}
+
+bool ScriptedDialogs::editRollingCode(QWidget*, WorkingState&) {
+  editors << "SN/ID";
+  return false;
+}
+
+bool ScriptedDialogs::editCalibration(QWidget*, WorkingState&) {
+  editors << "CALIBRATE";
+  return false;
+}
+
+bool ScriptedDialogs::editUidBinding(QWidget*, WorkingState& state, std::optional<ProgrammerUid> connected) {
+  editors << "U_ID";
+  lastConnected = connected;
+  if (connected) addConnectedUid(state.image().protection.uids, *connected, state.language(), state.reporter());
+  return false;
 }
 
 void ScriptedDialogs::about(QWidget*, LanguageId, const QString& productLine) { abouts << productLine; }

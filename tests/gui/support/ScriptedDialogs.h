@@ -1,4 +1,5 @@
 #pragma once
+#include <QStringList>
 #include <deque>
 #include <optional>
 #include <string>
@@ -17,7 +18,12 @@ class ScriptedDialogs : public Dialogs {
   QString openFileName(QWidget*, LanguageId) override;
   std::optional<SaveChoice> saveFileName(QWidget*, LanguageId) override;
   std::optional<QString> portPath(QWidget*, LanguageId) override;
-  void editorPlaceholder(QWidget*, const QString& editor, const QStringList& details, LanguageId) override;
+  // The editors are recorded by name and cancelled; the U_ID binding adds the
+  // connected U_ID first, as the real one does.
+  bool editOptions(QWidget*, WorkingState&) override;
+  bool editRollingCode(QWidget*, WorkingState&) override;
+  bool editCalibration(QWidget*, WorkingState&) override;
+  bool editUidBinding(QWidget*, WorkingState& state, std::optional<ProgrammerUid> connected) override;
   void about(QWidget*, LanguageId, const QString& productLine) override;
   bool openUrl(const QString& url) override;
 
@@ -33,8 +39,8 @@ class ScriptedDialogs : public Dialogs {
   QStringList messages;  // OK boxes and questions
   QStringList questions;
   std::vector<Host::EntryRequest> prompts;
-  QStringList placeholders;
-  QStringList placeholderDetails;
+  QStringList editors;
+  std::optional<ProgrammerUid> lastConnected;
   QStringList abouts;
   QStringList opened;
   QStringList unexpected;
