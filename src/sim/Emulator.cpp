@@ -19,7 +19,7 @@ bool inRange(std::uint32_t address, std::size_t length, std::size_t size) {
 
 Emulator::Emulator(std::shared_ptr<SimClock> clock)
     : clock_(std::move(clock)),
-      storage_(storage::kSize, 0x00),
+      storage_(storage::kSize, 0xFF),
       eeprom_(eeprom::kSize, eeprom::kErased),
       chip_(chipWordWidth) {}
 
