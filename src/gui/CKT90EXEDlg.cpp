@@ -61,7 +61,6 @@ void CKT90EXEDlg::start() {
   addSystemMenuAbout(this, qtext(TextId::SystemMenuAbout, language_), [this] { menuCommand(MenuCommand::About); });
 
   syncFromState();
-  setOperationState(shownState_, statusLabel_->text().toStdString());
 
   portMenu_ = new PortMenu(
       menu_->portMenu(), session_.shell(), language_, portLister_,

@@ -21,6 +21,11 @@ namespace kt90::gui {
 
 void CKT90EXEDlg::command(Control c) {
   WorkingState& state = session_.state();
+  // The controls are off while an operation runs; a device operation asked for anyway
+  // meets the guard, every other command waits for the state to be free.
+  const bool deviceOperation = c == Control::Download || c == Control::Upload || c == Control::Read ||
+                               c == Control::HwTest;
+  if (!deviceOperation && session_.runner().busy()) return;
   switch (c) {
     case Control::Open: openProgramFileCommand(); break;
     case Control::Save: saveProgramFileCommand(); break;
@@ -47,8 +52,10 @@ void CKT90EXEDlg::command(Control c) {
       break;
     }
     case Control::Download:
-      state.showImageCode();
-      state.showImageSummary();
+      if (!session_.runner().busy()) {
+        state.showImageCode();
+        state.showImageSummary();
+      }
       startDeviceOperation(DeviceOperation::Download);
       break;
     case Control::Upload: startDeviceOperation(DeviceOperation::Upload); break;
@@ -60,7 +67,7 @@ void CKT90EXEDlg::command(Control c) {
 }
 
 void CKT90EXEDlg::chipSelected(int index) {
-  if (index < 0) return;
+  if (index < 0 || session_.runner().busy()) return;
   const bool kept = session_.state().changeChip(stdstr(chipList_->itemText(index)));
   syncFromState();
   if (kept) command(Control::Option);
@@ -97,7 +104,8 @@ void CKT90EXEDlg::menuCommand(MenuCommand c) {
       if (!running) uidSettingsCommand();
       break;
     case MenuCommand::CheckCrc:
-      if (!running) state.toggleCheckCrc();
+      if (running) break;
+      state.toggleCheckCrc();
       syncFromState();
       break;
     case MenuCommand::Chinese:
