@@ -117,7 +117,7 @@ void CKT90EXEDlg::menuCommand(MenuCommand c) {
     case MenuCommand::InstallDriver:
       openLocalFile(driverInstallerPath(state.programDir()), TextId::DriverInstallerMissing);
       break;
-    case MenuCommand::CloseUpdata: shell.toggleUpdateCheck(); break;
+    case MenuCommand::CloseUpdata: shell.toggleUpdateCheck(&state.reporter(), language_); break;
     case MenuCommand::About: dialogs_.about(this, language_, qstr(kt90::windowTitle(state.settings()))); break;
   }
 }

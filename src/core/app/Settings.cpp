@@ -1,5 +1,6 @@
 #include "core/app/Settings.h"
 
+#include "core/base/FileIo.h"
 #include "core/chip/CIniFile.h"
 #include "core/text/Format.h"
 
@@ -16,20 +17,29 @@ std::string readShort(const CIniFile& ini, const char* key) {
 
 }  // namespace
 
-std::string settingsPath(const std::string& programDir) { return programDir + "/DLL/set.dll"; }
+std::string settingsPath(const std::string& programDir) { return programDir + "/" + kSettingsFileName; }
 
-Settings readSettings(const std::string& programDir) {
-  const CIniFile ini(settingsPath(programDir));
+Settings readSettings(const std::string& programDir) { return readSettings(WritableFiles::forProgramDir(programDir)); }
+
+Settings readSettings(const WritableFiles& files) {
+  const CIniFile ini(settingsPath(files.programDir()));
   Settings s;
   s.windowText = readShort(ini, "WndTxt");
   s.version = readShort(ini, "Version");
-  s.updateCheckOff = ini.ReadInt(kSection, "CloseUpdata", 1) != 0;
+  const int closeUpdata = ini.ReadInt(kSection, "CloseUpdata", 1);
+  s.updateCheckOff = CIniFile(pathToUtf8(files.readPath(kSettingsFileName))).ReadInt(kSection, "CloseUpdata", closeUpdata) != 0;
   s.checkVersion = ini.ReadInt(kSection, "CheckVersion", 0);
   s.checkUrl = readShort(ini, "CK_URL");
   s.downloadUrl = readShort(ini, "DL_URL");
   s.versionLength = ini.ReadInt(kSection, "VersionLength", 8);
   s.supportedFirmware = ini.ReadString(kSection, "FmVer");
   return s;
+}
+
+std::optional<std::filesystem::path> writeCloseUpdata(const WritableFiles& files, bool updateCheckOff) {
+  const std::filesystem::path path = files.writePath(kSettingsFileName);
+  if (!CIniFile(pathToUtf8(path)).WriteCloseUpdate(updateCheckOff ? 1 : 0)) return std::nullopt;
+  return path;
 }
 
 std::string windowTitle(const Settings& settings) { return settings.windowText + " V" + settings.version; }

@@ -1,5 +1,9 @@
 #pragma once
+#include <filesystem>
+#include <optional>
 #include <string>
+
+#include "core/app/WritableFiles.h"
 
 namespace kt90 {
 
@@ -16,8 +20,18 @@ struct Settings {
   std::string supportedFirmware;  // "FmVer"
 };
 
+inline constexpr const char* kSettingsFileName = "DLL/set.dll";
+
 std::string settingsPath(const std::string& programDir);
+// "CloseUpdata" comes from the user's copy of the settings file when the program
+// directory is not writable and the user has one (see WritableFiles); every other key is
+// the installation's.
 Settings readSettings(const std::string& programDir);
+Settings readSettings(const WritableFiles& files);
+
+// "Close Updata": writes "CloseUpdata" (1 off, 0 on) into the settings file, or into the
+// user's copy when the program directory is not writable. The file written, or nullopt.
+std::optional<std::filesystem::path> writeCloseUpdata(const WritableFiles& files, bool updateCheckOff);
 
 // The window title: WndTxt + " V" + Version.
 std::string windowTitle(const Settings& settings);

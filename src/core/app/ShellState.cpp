@@ -1,13 +1,18 @@
 #include "core/app/ShellState.h"
 
 #include "core/app/Settings.h"
-#include "core/chip/CIniFile.h"
 
 namespace kt90 {
 
-bool ShellState::toggleUpdateCheck() {
+bool ShellState::toggleUpdateCheck(Reporter* reporter, LanguageId language) {
   updateCheckOff_ = !updateCheckOff_;
-  return CIniFile(settingsPath(programDir_)).WriteCloseUpdate(updateCheckOff_ ? 1 : 0);
+  const WritableFiles files = WritableFiles::forProgramDir(programDir_);
+  const auto written = writeCloseUpdata(files, updateCheckOff_);
+  if (written && reporter) {
+    const std::string where = files.whereLine(*written, language);
+    if (!where.empty()) reporter->log(where);
+  }
+  return written.has_value();
 }
 
 void ShellState::chooseLanguage(LanguageId language) {

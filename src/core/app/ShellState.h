@@ -3,6 +3,7 @@
 
 #include "core/app/PortSelection.h"
 #include "core/app/ProfileStore.h"
+#include "core/base/Reporter.h"
 #include "core/text/Language.h"
 
 namespace kt90 {
@@ -15,9 +16,10 @@ class ShellState {
       : profile_(profile), programDir_(std::move(programDir)), updateCheckOff_(updateCheckOff) {}
 
   // "Close Updata": flips the switch and writes "CloseUpdata" (1 off, 0 on) to the
-  // settings file; the mark follows the switch even when the file cannot be written.
-  // Returns whether the file was written.
-  bool toggleUpdateCheck();
+  // settings file (the user's copy when the program directory is not writable, which
+  // `reporter` is told); the mark follows the switch even when the file cannot be
+  // written. Returns whether the file was written.
+  bool toggleUpdateCheck(Reporter* reporter = nullptr, LanguageId language = kEnglish);
   bool updateCheckOff() const { return updateCheckOff_; }
 
   // A language command: stores the language and asks for a restart, also for the

@@ -12,7 +12,7 @@ std::filesystem::path ktIdFilePath(const std::string& programDir) { return pathF
 
 UidBindingEditor::UidBindingEditor(std::vector<ProgrammerUid>& list, const std::optional<ProgrammerUid>& connected,
                                    LanguageId language, Reporter& reporter)
-    : language_(language) {
+    : language_(language), log_(&reporter) {
   if (connected) addConnectedUid(list, *connected, language, reporter);
   rows_ = rowsForUids(list);
 }
@@ -28,18 +28,34 @@ void UidBindingEditor::setRows(std::vector<std::string> rows) {
 
 void UidBindingEditor::clear() { rows_.assign(kKtIdDialogRows, std::string()); }
 
-bool UidBindingEditor::load(const std::string& programDir) {
-  const auto file = readWholeFile(ktIdFilePath(programDir));
+bool UidBindingEditor::load(const std::string& programDir) { return load(WritableFiles::forProgramDir(programDir)); }
+
+bool UidBindingEditor::load(const WritableFiles& files) {
+  const auto path = files.readPath(kKtIdFileName);
+  const auto file = readWholeFile(path);
   if (!file) return false;
   rows_ = ktIdRowsFromFile(*file);
+  sayWhere(files, path);
   return true;
 }
 
 bool UidBindingEditor::save(const std::string& programDir, Reporter& reporter) const {
-  const auto path = ktIdFilePath(programDir);
-  if (writeFileAtomically(path, ktIdFileFromRows(rows_))) return true;
+  return save(WritableFiles::forProgramDir(programDir), reporter);
+}
+
+bool UidBindingEditor::save(const WritableFiles& files, Reporter& reporter) const {
+  const auto path = files.writePath(kKtIdFileName);
+  if (writeFileAtomically(path, ktIdFileFromRows(rows_))) {
+    sayWhere(files, path);
+    return true;
+  }
   reporter.alert(formatText(text(TextId::UidFileSaveFailed, language_), pathToUtf8(path).c_str()));
   return false;
+}
+
+void UidBindingEditor::sayWhere(const WritableFiles& files, const std::filesystem::path& path) const {
+  const std::string where = files.whereLine(path, language_);
+  if (!where.empty()) log_->log(where);
 }
 
 bool UidBindingEditor::accept(std::vector<ProgrammerUid>& list, Reporter& reporter) const {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/app/WritableFiles.h"
 #include "core/base/Reporter.h"
 #include "core/progfile/Records.h"
 #include "core/text/Language.h"
@@ -30,19 +31,27 @@ class UidBindingEditor {
 
   // "load configuration": the lines of KT_ID.TXT in the program directory, every one of
   // them (a file of more than 100 lines shows them all). False, rows unchanged, when the
-  // file cannot be read.
+  // file cannot be read. Where the program directory is not writable, the user's copy is
+  // read when there is one (see WritableFiles), which the log of the constructor's
+  // reporter is told.
   bool load(const std::string& programDir);
-  // "Save configuration": every row and a CR LF into KT_ID.TXT, replacing it. A file that
-  // cannot be written is reported (message box) and false returned.
+  bool load(const WritableFiles& files);
+  // "Save configuration": every row and a CR LF into KT_ID.TXT, replacing it (the user's
+  // copy where the program directory is not writable). A file that cannot be written is
+  // reported (message box) and false returned.
   bool save(const std::string& programDir, Reporter& reporter) const;
+  bool save(const WritableFiles& files, Reporter& reporter) const;
 
   // OK: the U_IDs of all rows become the list. More than 100 are refused with a message
   // (false; the dialog stays open and the list is unchanged).
   bool accept(std::vector<ProgrammerUid>& list, Reporter& reporter) const;
 
  private:
+  void sayWhere(const WritableFiles& files, const std::filesystem::path& path) const;
+
   std::vector<std::string> rows_;
   LanguageId language_;
+  Reporter* log_;
 };
 
 }  // namespace kt90

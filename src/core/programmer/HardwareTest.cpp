@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/base/FileIo.h"
 #include "core/chip/CIniFile.h"
 #include "core/programmer/Identification.h"
 #include "core/programmer/Operations.h"
@@ -51,7 +52,11 @@ constexpr std::array<TestRow, 28> kTestRows = {{
 }  // namespace
 
 std::uint32_t hardwareTestSelection(const std::string& programDir) {
-  const CIniFile ini(programDir + "/HwTest.ini");
+  return hardwareTestSelection(WritableFiles::forProgramDir(programDir));
+}
+
+std::uint32_t hardwareTestSelection(const WritableFiles& files) {
+  const CIniFile ini(pathToUtf8(files.readPath(kHwTestFileName)));
   return static_cast<std::uint32_t>(ini.ReadInt("HwTest", "Flag", static_cast<std::int32_t>(kDefaultHardwareTests)));
 }
 
@@ -66,7 +71,10 @@ std::vector<std::string> failedTestNames(std::uint32_t result) {
 OperationState runHardwareTest(OperationRun& run) {
   if (!run.openDevice()) return OperationState::Failed;
   identifyProgrammer(run);
-  const std::uint32_t result = run.driver.HardwareModify(hardwareTestSelection(run.state.programDir()));
+  const WritableFiles files = WritableFiles::forProgramDir(run.state.programDir());
+  const std::string where = files.whereLine(files.readPath(kHwTestFileName), run.language);
+  if (!where.empty()) run.state.appendLog(where);
+  const std::uint32_t result = run.driver.HardwareModify(hardwareTestSelection(files));
   run.log(TextId::HardwareModifyResult, result);
   run.addFigure("hardwareResult", formatText("0x%08X", result));
   if (result == 0) return OperationState::Passed;
