@@ -60,6 +60,7 @@ void LogCodeViews::appendLog(const std::string& entry, bool withTime) {
   logView_->moveCursor(QTextCursor::End);
   logView_->ensureCursorVisible();
   if (isClearCommand(entry)) return;  // "CLEAR" does not change the visible view
+  emit logged(viewText(added));
   showLogView();
 }
 

@@ -34,6 +34,10 @@ class LogCodeViews : public QWidget {
   const LogText& log() const { return log_; }
   bool codeVisible() const;
 
+ signals:
+  // An entry as it was added (time stamp included); the log may empty itself later.
+  void logged(const QString& entry);
+
  private:
   LogText log_;
   QPlainTextEdit* logView_;
