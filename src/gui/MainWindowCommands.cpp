@@ -14,6 +14,7 @@
 #include "core/progfile/FileHead.h"
 #include "core/progfile/UidBinding.h"
 #include "gui/CKT90EXEDlg.h"
+#include "gui/DriverSetup.h"
 #include "gui/GuiText.h"
 #include "gui/widgets/CQdComboBox.h"
 
@@ -115,7 +116,8 @@ void CKT90EXEDlg::menuCommand(MenuCommand c) {
       break;
     case MenuCommand::HelpDocument: openLocalFile(helpDocumentPath(state.programDir()), TextId::HelpDocumentMissing); break;
     case MenuCommand::InstallDriver:
-      openLocalFile(driverInstallerPath(state.programDir()), TextId::DriverInstallerMissing);
+      if (kDriverSetupScript) runDriverSetupScript(this, dialogs_, state, language_);
+      else openLocalFile(driverInstallerPath(state.programDir()), TextId::DriverInstallerMissing);
       break;
     case MenuCommand::CloseUpdata: shell.toggleUpdateCheck(&state.reporter(), language_); break;
     case MenuCommand::About: dialogs_.about(this, language_, qstr(kt90::windowTitle(state.settings()))); break;

@@ -24,4 +24,6 @@ std::string helpDocumentPath(const std::string& programDir) { return programDir 
 
 std::string driverInstallerPath(const std::string& programDir) { return programDir + "/Driver/driver_install.exe"; }
 
+std::string driverSetupScriptPath(const std::string& programDir) { return programDir + "/Driver/install-driver.sh"; }
+
 }  // namespace kt90

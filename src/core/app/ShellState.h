@@ -43,5 +43,7 @@ class ShellState {
 // Files the Help menu opens, below the program directory.
 std::string helpDocumentPath(const std::string& programDir);
 std::string driverInstallerPath(const std::string& programDir);
+// The udev set-up that "Install Driver" runs where there is no Windows installer.
+std::string driverSetupScriptPath(const std::string& programDir);
 
 }  // namespace kt90
