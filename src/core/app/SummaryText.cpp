@@ -62,11 +62,6 @@ void appendProgramLimit(std::string& out, std::uint32_t limit, LanguageId langua
 
 }  // namespace
 
-bool isKnownCalibrationName(const std::string& name) {
-  static constexpr std::array<const char*, 5> kNames = {"IRC校准", "1.7M校准", "2.4M校准", "3.0M校准", "3.3M校准"};
-  return std::find(kNames.begin(), kNames.end(), name) != kNames.end();
-}
-
 SummaryText imageSummaryText(ProgramImage& image, std::uint8_t bitWidth, LanguageId language) {
   SummaryText summary;
   summary.usedWords = usedWords(image, blankWordFor(bitWidth));

@@ -25,7 +25,4 @@ SummaryText imageSummaryText(ProgramImage& image, std::uint8_t bitWidth, Languag
 SummaryText readSummaryText(ProgramImage& image, HeadArea& headCopy, ByteView readCode, std::uint8_t bitWidth,
                             LanguageId language);
 
-// Calibration names the image summary lists.
-bool isKnownCalibrationName(const std::string& name);
-
 }  // namespace kt90

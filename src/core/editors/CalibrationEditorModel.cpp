@@ -14,11 +14,6 @@ std::uint8_t withBit(std::uint8_t bits, std::size_t k, bool on) {
 
 }  // namespace
 
-bool calibrationNameShown(const std::string& name) {
-  static constexpr const char* kNames[] = {kIrcCalibrationName, "1.7M校准", "2.4M校准", "3.0M校准", "3.3M校准"};
-  return std::any_of(std::begin(kNames), std::end(kNames), [&](const char* known) { return name == known; });
-}
-
 CalibrationEditorModel::CalibrationEditorModel(const CaliBrate& header,
                                                const std::array<CalibrateInfo, CaliBrate::kMaxEntries>& entries) {
   // A count above 8 comes only from a damaged record; the table holds 8 entries.
@@ -28,7 +23,7 @@ CalibrationEditorModel::CalibrationEditorModel(const CaliBrate& header,
     row.enabled = bit(header.enableBits, k);
     row.at3V = bit(header.voltageBits, k);
     offered_[k] = entries[k].offered;
-    if (!entries[k].offered || !calibrationNameShown(entries[k].name)) continue;
+    if (!entries[k].offered || !isKnownCalibrationName(entries[k].name)) continue;
     row.shown = true;
     row.name = entries[k].name;
     row.editable = entries[k].name != kIrcCalibrationName;

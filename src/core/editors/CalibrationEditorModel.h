@@ -36,8 +36,5 @@ class CalibrationEditorModel {
   std::array<bool, CaliBrate::kMaxEntries> offered_{};
 };
 
-// The calibration names the dialog shows (the summary lists the same five).
-bool calibrationNameShown(const std::string& name);
-inline constexpr const char* kIrcCalibrationName = "IRC校准";
 
 }  // namespace kt90

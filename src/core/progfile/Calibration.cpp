@@ -1,5 +1,8 @@
 #include "core/progfile/Calibration.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace kt90 {
 
 std::array<std::uint8_t, CalibrateInfo::kStoredSize> CalibrateInfo::stored() const {
@@ -22,6 +25,11 @@ void CalibrateInfo::setStored(const std::uint8_t* p) {
   lowerMax = p[9];
   upperMin = p[10];
   upperMax = p[11];
+}
+
+bool isKnownCalibrationName(const std::string& name) {
+  static constexpr const char* kNames[] = {kIrcCalibrationName, "1.7M校准", "2.4M校准", "3.0M校准", "3.3M校准"};
+  return std::any_of(std::begin(kNames), std::end(kNames), [&](const char* known) { return name == known; });
 }
 
 void CalibrateInfo::clearParameters() {

@@ -42,4 +42,9 @@ struct CalibrateInfo {
   void clearParameters();
 };
 
+// The five calibration names the programmer knows; the calibration dialog shows these
+// entries and the image summary lists them. "IRC校准" is shown but cannot be changed.
+inline constexpr const char* kIrcCalibrationName = "IRC校准";
+bool isKnownCalibrationName(const std::string& name);
+
 }  // namespace kt90
