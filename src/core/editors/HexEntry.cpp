@@ -1,5 +1,7 @@
 #include "core/editors/HexEntry.h"
 
+#include "core/progfile/ProtectionInput.h"
+
 namespace kt90 {
 namespace {
 
@@ -13,12 +15,7 @@ int hexValue(char c) {
 }  // namespace
 
 std::string filterHexDigits(std::string_view typed) {
-  std::string out;
-  for (char c : typed) {
-    if (hexValue(c) < 0) continue;
-    out.push_back(c >= 'a' ? static_cast<char>(c - 'a' + 'A') : c);
-  }
-  return out;
+  return filterEntryText(typed, EntryMode::Hexadecimal, typed.size());
 }
 
 std::uint32_t parseHexDigits(std::string_view text) {
