@@ -21,7 +21,9 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 reload_udev() {
-  if command -v udevadm >/dev/null 2>&1; then
+  if [ -n "${KT90_RULES_DIR:-}" ]; then
+    echo "The rule went to $rules_dir, not the system's folder: udev is not reloaded."
+  elif command -v udevadm >/dev/null 2>&1; then
     udevadm control --reload-rules 2>/dev/null || true
     udevadm trigger --subsystem-match=tty --action=add 2>/dev/null || true
     echo "udev rules reloaded."
