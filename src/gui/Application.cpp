@@ -19,7 +19,26 @@ namespace kt90::gui {
 
 void initGuiResources() { initResources(); }
 
+namespace {
+
+// Help and version print and exit; they need no display.
+bool asksForText(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const QByteArray arg(argv[i]);
+    if (arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-v" || arg == "--version") return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 int runApplication(int argc, char** argv) {
+  if (asksForText(argc, argv)) {
+    QCoreApplication core(argc, argv);
+    QCoreApplication::setApplicationVersion(KT90_VERSION);
+    parseCommandLine(QCoreApplication::arguments());
+    return 0;
+  }
   QApplication app(argc, argv);
   initGuiResources();
   const QString executable = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
