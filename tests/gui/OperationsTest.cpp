@@ -1,5 +1,6 @@
 // Device operations from the window, through the built-in emulated programmer.
 #include <QMenu>
+#include <QProcess>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -113,6 +114,31 @@ class OperationsTest : public QObject {
     w.menuCommand(MenuCommand::UidSettings);  // not added twice
     QVERIFY(world.waitIdle());
     QCOMPARE(world.session->state().image().protection.uids.size(), std::size_t(1));
+  }
+
+  void throughKt90SimOnAPseudoTerminal() {
+    const QString sim = QCoreApplication::applicationDirPath() + "/kt90-sim";
+    if (!QFile::exists(sim)) QSKIP("kt90-sim is not built");
+    QProcess programmer;
+    programmer.start(sim, {"--pty", "--version", "KT90 V5.2"});
+    QVERIFY(programmer.waitForStarted(5000));
+    QVERIFY(QTest::qWaitFor([&] { return programmer.canReadLine(); }, 5000));
+    const std::string pty = programmer.readLine().trimmed().toStdString();
+    QVERIFY(!pty.empty());
+
+    GuiWorld world;
+    world.profile->writeInt(profile::kLanguage, kEnglish);
+    GuiOptions options;
+    options.port = pty;
+    CKT90EXEDlg& w = world.open(options);
+    QCOMPARE(w.portMenu()->target().portName, pty);
+    w.menuCommand(MenuCommand::Quality);
+    QVERIFY(world.waitIdle());
+    QVERIFY2(w.shownState() == OperationState::Passed, qPrintable(w.views()->logView()->toPlainText()));
+    QVERIFY(w.views()->logView()->toPlainText().contains("Total number: 0,Successes: 0"));
+    world.close();
+    programmer.terminate();
+    QVERIFY(programmer.waitForFinished(5000));
   }
 
   void noPortFailsCleanly() {
