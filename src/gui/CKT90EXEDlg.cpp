@@ -30,8 +30,8 @@ CKT90EXEDlg::CKT90EXEDlg(Session& session, Dialogs& dialogs, PortMenu::PortListe
   session_.host().attach(this);
 
   connect(chipList_, &QComboBox::activated, this, &CKT90EXEDlg::chipSelected);
-  for (Control c : {Control::Open, Control::Save, Control::Option, Control::SnId, Control::Calibrate,
-                    Control::Download, Control::Upload, Control::Read, Control::HwTest}) {
+  for (Control c : {Control::Open, Control::Save, Control::Option, Control::SnId, Control::Calibrate, Control::Download,
+                    Control::Upload, Control::Read, Control::HwTest}) {
     connect(static_cast<QAbstractButton*>(control(c)), &QAbstractButton::clicked, this, [this, c] { command(c); });
   }
   for (Control c : {Control::Blank, Control::Program, Control::Verify}) {

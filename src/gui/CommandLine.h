@@ -7,9 +7,9 @@ namespace kt90::gui {
 
 // What the command line of kt90 may choose for this run (nothing of it is stored).
 struct GuiOptions {
-  bool emulator = false;                 // --emulator: the built-in emulated programmer
-  std::optional<std::string> port;       // --port PATH: a serial port by path or name
-  std::optional<std::string> dataDir;    // --data-dir DIR: the program directory
+  bool emulator = false;                     // --emulator: the built-in emulated programmer
+  std::optional<std::string> port;           // --port PATH: a serial port by path or name
+  std::optional<std::string> dataDir;        // --data-dir DIR: the program directory
   std::optional<std::string> emulatorState;  // --emulator-state FILE
 };
 

@@ -37,8 +37,8 @@ class EmulatorConnection : public DeviceConnection {
     if (!std::filesystem::exists(path_, error)) return;
     const std::string problem = sim::loadStateFile(path_, emulator_);
     if (!problem.empty()) {
-      state_.appendLog(formatText(text(TextId::EmulatorStateUnreadable, state_.language()),
-                                  pathToUtf8(path_).c_str(), problem.c_str()));
+      state_.appendLog(formatText(text(TextId::EmulatorStateUnreadable, state_.language()), pathToUtf8(path_).c_str(),
+                                  problem.c_str()));
     }
   }
   CKT90Driver& driver() override { return driver_; }

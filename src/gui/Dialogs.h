@@ -22,8 +22,7 @@ class Dialogs {
   virtual MessageAnswer messageBox(QWidget* parent, const QString& text, MessageButtons buttons,
                                    LanguageId language) = 0;
   // The one-line entry dialog; false on Cancel.
-  virtual bool editText(QWidget* parent, const Host::EntryRequest& request, LanguageId language,
-                        std::string& text) = 0;
+  virtual bool editText(QWidget* parent, const Host::EntryRequest& request, LanguageId language, std::string& text) = 0;
   // Empty on Cancel.
   virtual QString openFileName(QWidget* parent, LanguageId language) = 0;
   struct SaveChoice {
@@ -47,8 +46,7 @@ class Dialogs {
 // The real dialogs.
 class QtDialogs : public Dialogs {
  public:
-  MessageAnswer messageBox(QWidget* parent, const QString& text, MessageButtons buttons,
-                           LanguageId language) override;
+  MessageAnswer messageBox(QWidget* parent, const QString& text, MessageButtons buttons, LanguageId language) override;
   bool editText(QWidget* parent, const Host::EntryRequest& request, LanguageId language, std::string& text) override;
   QString openFileName(QWidget* parent, LanguageId language) override;
   std::optional<SaveChoice> saveFileName(QWidget* parent, LanguageId language) override;

@@ -13,20 +13,22 @@ namespace kt90::gui {
 void runDriverSetupScript(QWidget* window, Dialogs& dialogs, WorkingState& state, LanguageId language) {
   const std::string script = driverSetupScriptPath(state.programDir());
   if (!QFileInfo::exists(QString::fromStdString(script))) {
-    dialogs.messageBox(window, QString::fromStdString(formatText(text(TextId::DriverInstallerMissing, language), script.c_str())),
-                       MessageButtons::Ok, language);
+    dialogs.messageBox(
+        window, QString::fromStdString(formatText(text(TextId::DriverInstallerMissing, language), script.c_str())),
+        MessageButtons::Ok, language);
     return;
   }
   const std::string command = "sudo sh '" + script + "'";
   // pkexec asks for the password in a window of its own; a terminal and sudo always work.
   const QString pkexec = QStandardPaths::findExecutable("pkexec");
   if (pkexec.isEmpty()) {
-    dialogs.messageBox(window, QString::fromStdString(formatText(text(TextId::DriverSetupCommand, language), command.c_str())),
+    dialogs.messageBox(window,
+                       QString::fromStdString(formatText(text(TextId::DriverSetupCommand, language), command.c_str())),
                        MessageButtons::Ok, language);
     return;
   }
-  const QString question =
-      QString::fromStdString(formatText(text(TextId::DriverSetupQuestion, language), ("pkexec sh '" + script + "'").c_str()));
+  const QString question = QString::fromStdString(
+      formatText(text(TextId::DriverSetupQuestion, language), ("pkexec sh '" + script + "'").c_str()));
   if (dialogs.messageBox(window, question, MessageButtons::YesNo, language) != MessageAnswer::Yes) return;
 
   auto* process = new QProcess(window);
@@ -37,11 +39,13 @@ void runDriverSetupScript(QWidget* window, Dialogs& dialogs, WorkingState& state
     state.appendLog(formatText(text(TextId::DriverSetupFinished, language), code));
     process->deleteLater();
   });
-  QObject::connect(process, &QProcess::errorOccurred, window, [process, &state, language](QProcess::ProcessError error) {
-    if (error != QProcess::FailedToStart) return;
-    state.appendLog(formatText(text(TextId::DriverSetupNotStarted, language), process->errorString().toStdString().c_str()));
-    process->deleteLater();
-  });
+  QObject::connect(
+      process, &QProcess::errorOccurred, window, [process, &state, language](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart) return;
+        state.appendLog(
+            formatText(text(TextId::DriverSetupNotStarted, language), process->errorString().toStdString().c_str()));
+        process->deleteLater();
+      });
   process->start(pkexec, {"/bin/sh", QString::fromStdString(script)});
 }
 

@@ -2,8 +2,8 @@
 #include <QString>
 #include <string>
 
-#include "core/text/Language.h"
 #include "core/text/Format.h"
+#include "core/text/Language.h"
 #include "core/text/StringTable.h"
 
 namespace kt90::gui {

@@ -8,8 +8,7 @@
 
 namespace kt90::gui {
 
-MainMenu::MainMenu(QMenuBar* bar, LanguageId language, ContextSource context, CommandSink onCommand,
-                   QObject* parent)
+MainMenu::MainMenu(QMenuBar* bar, LanguageId language, ContextSource context, CommandSink onCommand, QObject* parent)
     : QObject(parent), language_(language), context_(std::move(context)), onCommand_(std::move(onCommand)) {
   QMenu* operation = addMenu(bar, TextId::MenuOperation);
   addItem(operation, TextId::MenuUpdateFirmware, MenuCommand::UpdateFirmware);

@@ -24,8 +24,7 @@ class MainMenu : public QObject {
   using ContextSource = std::function<MenuContext()>;
   using CommandSink = std::function<void(MenuCommand)>;
 
-  MainMenu(QMenuBar* bar, LanguageId language, ContextSource context, CommandSink onCommand,
-           QObject* parent = nullptr);
+  MainMenu(QMenuBar* bar, LanguageId language, ContextSource context, CommandSink onCommand, QObject* parent = nullptr);
 
   // The port menu's place, between "Settings" and "Language".
   QMenu* portMenu() const { return portMenu_; }

@@ -24,12 +24,16 @@ void CKT90EXEDlg::command(Control c) {
   WorkingState& state = session_.state();
   // The controls are off while an operation runs; a device operation asked for anyway
   // meets the guard, every other command waits for the state to be free.
-  const bool deviceOperation = c == Control::Download || c == Control::Upload || c == Control::Read ||
-                               c == Control::HwTest;
+  const bool deviceOperation =
+      c == Control::Download || c == Control::Upload || c == Control::Read || c == Control::HwTest;
   if (!deviceOperation && session_.runner().busy()) return;
   switch (c) {
-    case Control::Open: openProgramFileCommand(); break;
-    case Control::Save: saveProgramFileCommand(); break;
+    case Control::Open:
+      openProgramFileCommand();
+      break;
+    case Control::Save:
+      saveProgramFileCommand();
+      break;
     case Control::Option:
       dialogs_.editOptions(this, state);
       syncFromState();
@@ -59,11 +63,18 @@ void CKT90EXEDlg::command(Control c) {
       }
       startDeviceOperation(DeviceOperation::Download);
       break;
-    case Control::Upload: startDeviceOperation(DeviceOperation::Upload); break;
-    case Control::Read: startDeviceOperation(DeviceOperation::ReadChip); break;
-    case Control::HwTest: startDeviceOperation(DeviceOperation::HardwareTest); break;
+    case Control::Upload:
+      startDeviceOperation(DeviceOperation::Upload);
+      break;
+    case Control::Read:
+      startDeviceOperation(DeviceOperation::ReadChip);
+      break;
+    case Control::HwTest:
+      startDeviceOperation(DeviceOperation::HardwareTest);
+      break;
     case Control::ChipList:
-    case Control::Count: break;
+    case Control::Count:
+      break;
   }
 }
 
@@ -81,9 +92,15 @@ void CKT90EXEDlg::menuCommand(MenuCommand c) {
   // items are disabled then; this covers a shortcut or a stale menu).
   const bool running = session_.runner().busy();
   switch (c) {
-    case MenuCommand::UpdateFirmware: startDeviceOperation(DeviceOperation::UpdateFirmware); break;
-    case MenuCommand::Quality: startDeviceOperation(DeviceOperation::Statistics); break;
-    case MenuCommand::Quit: close(); break;
+    case MenuCommand::UpdateFirmware:
+      startDeviceOperation(DeviceOperation::UpdateFirmware);
+      break;
+    case MenuCommand::Quality:
+      startDeviceOperation(DeviceOperation::Statistics);
+      break;
+    case MenuCommand::Quit:
+      close();
+      break;
     case MenuCommand::ResearchMode:
     case MenuCommand::ProductionMode:
     case MenuCommand::ServiceMode: {
@@ -114,13 +131,21 @@ void CKT90EXEDlg::menuCommand(MenuCommand c) {
       shell.chooseLanguage(c == MenuCommand::Chinese ? kChinese : kEnglish);
       close();
       break;
-    case MenuCommand::HelpDocument: openLocalFile(helpDocumentPath(state.programDir()), TextId::HelpDocumentMissing); break;
-    case MenuCommand::InstallDriver:
-      if (kDriverSetupScript) runDriverSetupScript(this, dialogs_, state, language_);
-      else openLocalFile(driverInstallerPath(state.programDir()), TextId::DriverInstallerMissing);
+    case MenuCommand::HelpDocument:
+      openLocalFile(helpDocumentPath(state.programDir()), TextId::HelpDocumentMissing);
       break;
-    case MenuCommand::CloseUpdata: shell.toggleUpdateCheck(&state.reporter(), language_); break;
-    case MenuCommand::About: dialogs_.about(this, language_, qstr(kt90::windowTitle(state.settings()))); break;
+    case MenuCommand::InstallDriver:
+      if (kDriverSetupScript)
+        runDriverSetupScript(this, dialogs_, state, language_);
+      else
+        openLocalFile(driverInstallerPath(state.programDir()), TextId::DriverInstallerMissing);
+      break;
+    case MenuCommand::CloseUpdata:
+      shell.toggleUpdateCheck(&state.reporter(), language_);
+      break;
+    case MenuCommand::About:
+      dialogs_.about(this, language_, qstr(kt90::windowTitle(state.settings())));
+      break;
   }
 }
 

@@ -81,10 +81,10 @@ void CKT90EXEDlg::buildControls() {
   QPushButton* hwTest = button(central, "hwTest");
 
   const std::pair<Control, QWidget*> controls[] = {
-      {Control::Open, open},       {Control::Save, save},         {Control::ChipList, chipList_},
-      {Control::Option, option},   {Control::SnId, snId},         {Control::Calibrate, calibrate},
-      {Control::Blank, blank_},    {Control::Program, program_},  {Control::Verify, verify_},
-      {Control::Download, download}, {Control::Upload, upload},   {Control::Read, read},
+      {Control::Open, open},         {Control::Save, save},        {Control::ChipList, chipList_},
+      {Control::Option, option},     {Control::SnId, snId},        {Control::Calibrate, calibrate},
+      {Control::Blank, blank_},      {Control::Program, program_}, {Control::Verify, verify_},
+      {Control::Download, download}, {Control::Upload, upload},    {Control::Read, read},
       {Control::HwTest, hwTest}};
   for (const auto& [id, widget] : controls) controls_[static_cast<std::size_t>(id)] = widget;
 
@@ -149,10 +149,10 @@ void CKT90EXEDlg::buildControls() {
 void CKT90EXEDlg::applyTexts() {
   chipGroup_->setTitle(qtext(TextId::GroupChip, language_));
   const std::pair<Control, TextId> texts[] = {
-      {Control::Open, TextId::ButtonOpen},         {Control::Save, TextId::ButtonSave},
-      {Control::Option, TextId::ButtonOption},     {Control::SnId, TextId::ButtonSnId},
+      {Control::Open, TextId::ButtonOpen},           {Control::Save, TextId::ButtonSave},
+      {Control::Option, TextId::ButtonOption},       {Control::SnId, TextId::ButtonSnId},
       {Control::Calibrate, TextId::ButtonCalibrate}, {Control::Download, TextId::ButtonDownload},
-      {Control::Upload, TextId::ButtonUpload},     {Control::Read, TextId::ButtonRead},
+      {Control::Upload, TextId::ButtonUpload},       {Control::Read, TextId::ButtonRead},
       {Control::HwTest, TextId::ButtonHwTest}};
   for (const auto& [id, textId] : texts) static_cast<QPushButton*>(control(id))->setText(qtext(textId, language_));
   blank_->setText(qtext(TextId::CheckBlank, language_));

@@ -21,7 +21,8 @@ void OperationRunner::start(std::function<void()> work, std::function<void()> do
   workers_.push_back(std::move(worker));
   raw->thread = std::thread([this, raw, work = std::move(work)] {
     work();
-    QMetaObject::invokeMethod(this, [this, raw] { finished(raw); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, raw] { finished(raw); }, Qt::QueuedConnection);
   });
 }
 

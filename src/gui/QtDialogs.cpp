@@ -5,16 +5,15 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "dialogs/Editors.h"
 #include "gui/Dialogs.h"
 #include "gui/GuiText.h"
 #include "gui/dialogs/CAboutDlg.h"
 #include "gui/dialogs/CGetEditTxtDlg.h"
-#include "dialogs/Editors.h"
 
 namespace kt90::gui {
 
-MessageAnswer QtDialogs::messageBox(QWidget* parent, const QString& text, MessageButtons buttons,
-                                    LanguageId language) {
+MessageAnswer QtDialogs::messageBox(QWidget* parent, const QString& text, MessageButtons buttons, LanguageId language) {
   QMessageBox box(parent);
   box.setWindowTitle(parent ? parent->window()->windowTitle() : QString());
   box.setText(text);
@@ -35,8 +34,7 @@ MessageAnswer QtDialogs::messageBox(QWidget* parent, const QString& text, Messag
   return box.clickedButton() == yes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
-bool QtDialogs::editText(QWidget* parent, const Host::EntryRequest& request, LanguageId language,
-                         std::string& text) {
+bool QtDialogs::editText(QWidget* parent, const Host::EntryRequest& request, LanguageId language, std::string& text) {
   CGetEditTxtDlg dialog(request, language, parent);
   if (dialog.exec() != QDialog::Accepted) return false;
   text = stdstr(dialog.text());
@@ -66,10 +64,10 @@ std::optional<Dialogs::SaveChoice> QtDialogs::saveFileName(QWidget* parent, Lang
 
 std::optional<QString> QtDialogs::portPath(QWidget* parent, LanguageId language) {
   bool ok = false;
-  const QString path = QInputDialog::getText(parent, qtext(TextId::PortOtherItem, language),
-                                             qtext(TextId::PortOtherPrompt, language), QLineEdit::Normal, QString(),
-                                             &ok)
-                           .trimmed();
+  const QString path =
+      QInputDialog::getText(parent, qtext(TextId::PortOtherItem, language), qtext(TextId::PortOtherPrompt, language),
+                            QLineEdit::Normal, QString(), &ok)
+          .trimmed();
   if (!ok || path.isEmpty()) return std::nullopt;
   return path;
 }

@@ -15,9 +15,7 @@ Session::~Session() {
   runner_.reset();
 }
 
-void Session::makeShell() {
-  shell_.emplace(profile_, state_.programDir(), state_.settings().updateCheckOff);
-}
+void Session::makeShell() { shell_.emplace(profile_, state_.programDir(), state_.settings().updateCheckOff); }
 
 QString Session::emulatorStateFile() const {
   if (options_.emulatorState) return QString::fromStdString(*options_.emulatorState);

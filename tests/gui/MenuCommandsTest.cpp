@@ -182,7 +182,8 @@ class MenuCommandsTest : public QObject {
     // else the message gives the command to type.
     if (!QStandardPaths::findExecutable("pkexec").isEmpty()) world.dialogs.answers.push_back(MessageAnswer::No);
     w.menuCommand(MenuCommand::InstallDriver);
-    QVERIFY(world.dialogs.messages.back().contains(kDriverSetupScript ? "Driver/install-driver.sh" : "driver_install.exe"));
+    QVERIFY(
+        world.dialogs.messages.back().contains(kDriverSetupScript ? "Driver/install-driver.sh" : "driver_install.exe"));
     QVERIFY(world.dialogs.opened.isEmpty());
     QFile::remove(QString::fromStdString(world.programDirectory() + "/Driver/install-driver.sh"));
     w.menuCommand(MenuCommand::InstallDriver);

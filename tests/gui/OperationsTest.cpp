@@ -1,8 +1,8 @@
 // Device operations from the window, through the built-in emulated programmer.
 #include <QMenu>
-#include <QProcess>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>

@@ -65,7 +65,8 @@ class PortMenuTest : public QObject {
     QVERIFY(entryNamed(w, "Other port..."));
 
     entryNamed(w, "COM3")->trigger();
-    QCOMPARE(world.profile->readString(profile::kComPort, ""), std::string("STMicroelectronics Virtual COM Port (COM3)"));
+    QCOMPARE(world.profile->readString(profile::kComPort, ""),
+             std::string("STMicroelectronics Virtual COM Port (COM3)"));
     QCOMPARE(w.portMenu()->target().portName, std::string("COM3"));
     QVERIFY(entries(w)[0].checked && !entries(w)[1].checked);
   }

@@ -100,9 +100,7 @@ class StartupTest : public QObject {
     world.profile->writeString(profile::kChip, "VK1620");
     CKT90EXEDlg& w = world.open();
     WorkingState& state = world.session->state();
-    const auto indexOf = [&](const char* model) {
-      return w.chipList()->findText(model);
-    };
+    const auto indexOf = [&](const char* model) { return w.chipList()->findText(model); };
 
     // The same chip again: nothing happens, nothing is written.
     world.profile->writeString(profile::kChip, "marker");
@@ -144,8 +142,8 @@ class StartupTest : public QObject {
     GuiWorld world;
     CKT90EXEDlg& w = world.open();
     const int before = w.chipList()->currentIndex();
-    QWheelEvent wheel(QPointF(5, 5), w.chipList()->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(QPointF(5, 5), w.chipList()->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(w.chipList(), &wheel);
     QCOMPARE(w.chipList()->currentIndex(), before);
     QVERIFY(world.dialogs.questions.isEmpty());

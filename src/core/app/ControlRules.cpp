@@ -34,10 +34,14 @@ ControlStates controlStates(OperationState state, std::uint32_t operatingMode, s
 
 Rgb stateColour(OperationState state) {
   switch (state) {
-    case OperationState::Passed: return {0, 155, 0};
-    case OperationState::Failed: return {255, 0, 0};
-    case OperationState::Ready: return {135, 206, 255};
-    case OperationState::Running: return {255, 255, 0};
+    case OperationState::Passed:
+      return {0, 155, 0};
+    case OperationState::Failed:
+      return {255, 0, 0};
+    case OperationState::Ready:
+      return {135, 206, 255};
+    case OperationState::Running:
+      return {255, 255, 0};
   }
   return {135, 206, 255};
 }

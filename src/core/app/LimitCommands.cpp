@@ -29,8 +29,8 @@ void tell(WorkingState& state, TextId message) {
 
 bool setProgramFileTimes(WorkingState& state, std::chrono::system_clock::time_point now) {
   ProgramImage& image = state.image();
-  const auto typed = ask(state, TextId::ProgramLimitPrompt, std::to_string(image.head.programLimit()),
-                         kProgramLimitChars, false);
+  const auto typed =
+      ask(state, TextId::ProgramLimitPrompt, std::to_string(image.head.programLimit()), kProgramLimitChars, false);
   if (!typed) return false;
   const auto limit = parseProgramLimit(*typed);
   if (!limit) {

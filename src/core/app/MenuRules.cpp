@@ -16,22 +16,31 @@ MenuItemState menuItemState(MenuCommand command, const MenuContext& context) {
   // reads; they are offered again when it has ended.
   const bool stateFree = !context.operationRunning;
   switch (command) {
-    case MenuCommand::ResearchMode: return checkMark(mode == kResearchMode, stateFree);
-    case MenuCommand::ProductionMode: return checkMark(mode == kProductionMode, stateFree);
-    case MenuCommand::ServiceMode: return checkMark(mode == kServiceMarker, stateFree);
+    case MenuCommand::ResearchMode:
+      return checkMark(mode == kResearchMode, stateFree);
+    case MenuCommand::ProductionMode:
+      return checkMark(mode == kProductionMode, stateFree);
+    case MenuCommand::ServiceMode:
+      return checkMark(mode == kServiceMarker, stateFree);
     case MenuCommand::FilePassword:
     case MenuCommand::ProgramFileTimes:
-    case MenuCommand::UidSettings: return MenuItemState{mode != kProductionMode && stateFree, false, false};
-    case MenuCommand::CheckCrc: return checkMark((context.headFlags & headflag::kCheckCrc) != 0, stateFree);
-    case MenuCommand::Chinese: return checkMark(context.language == kChinese);
-    case MenuCommand::English: return checkMark(context.language == kEnglish);
-    case MenuCommand::CloseUpdata: return checkMark(context.updateCheckOff);
+    case MenuCommand::UidSettings:
+      return MenuItemState{mode != kProductionMode && stateFree, false, false};
+    case MenuCommand::CheckCrc:
+      return checkMark((context.headFlags & headflag::kCheckCrc) != 0, stateFree);
+    case MenuCommand::Chinese:
+      return checkMark(context.language == kChinese);
+    case MenuCommand::English:
+      return checkMark(context.language == kEnglish);
+    case MenuCommand::CloseUpdata:
+      return checkMark(context.updateCheckOff);
     case MenuCommand::UpdateFirmware:
     case MenuCommand::Quality:
     case MenuCommand::Quit:
     case MenuCommand::HelpDocument:
     case MenuCommand::InstallDriver:
-    case MenuCommand::About: break;
+    case MenuCommand::About:
+      break;
   }
   return MenuItemState{};
 }

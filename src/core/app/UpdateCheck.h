@@ -28,9 +28,9 @@ std::string lastTimeText(const std::tm& day);
 
 // What a page request gave.
 struct PageFetch {
-  bool connected = true;   // false: no network at all, nothing to say
-  std::string errorText;   // a request error, shown in a message box
-  std::string body;        // the page's body (UTF-8), whatever the status
+  bool connected = true;  // false: no network at all, nothing to say
+  std::string errorText;  // a request error, shown in a message box
+  std::string body;       // the page's body (UTF-8), whatever the status
 };
 
 // The platform half of the check: the request, the message boxes and opening a page.

@@ -1,9 +1,9 @@
 #include "gui/widgets/LogCodeViews.h"
 
+#include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QHBoxLayout>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 

@@ -95,9 +95,9 @@ TEST(MenuRules, CommandsThatRewriteTheStateWaitForARunningOperation) {
   MenuContext c;
   c.operatingMode = kResearchMode;
   c.operationRunning = true;
-  for (MenuCommand m : {MenuCommand::ResearchMode, MenuCommand::ProductionMode, MenuCommand::ServiceMode,
-                        MenuCommand::FilePassword, MenuCommand::ProgramFileTimes, MenuCommand::UidSettings,
-                        MenuCommand::CheckCrc}) {
+  for (MenuCommand m :
+       {MenuCommand::ResearchMode, MenuCommand::ProductionMode, MenuCommand::ServiceMode, MenuCommand::FilePassword,
+        MenuCommand::ProgramFileTimes, MenuCommand::UidSettings, MenuCommand::CheckCrc}) {
     EXPECT_FALSE(menuItemState(m, c).enabled) << static_cast<int>(m);
   }
   EXPECT_TRUE(menuItemState(MenuCommand::ResearchMode, c).checked);  // the mark still shows

@@ -23,9 +23,9 @@ std::tm at(int year, int month, int day, int weekday, int hour) {
 }
 
 TEST(ServiceCode, HourAddedToYearMonthDayAndWeekday) {
-  EXPECT_EQ(serviceCode(at(2024, 3, 5, 2, 14)), "38171917");  // Tuesday counts 3
-  EXPECT_EQ(serviceCode(at(2005, 1, 1, 6, 0)), "05010107");   // Saturday counts 7
-  EXPECT_EQ(serviceCode(at(2100, 12, 31, 0, 23)), "23355424"); // the year within its century
+  EXPECT_EQ(serviceCode(at(2024, 3, 5, 2, 14)), "38171917");    // Tuesday counts 3
+  EXPECT_EQ(serviceCode(at(2005, 1, 1, 6, 0)), "05010107");     // Saturday counts 7
+  EXPECT_EQ(serviceCode(at(2100, 12, 31, 0, 23)), "23355424");  // the year within its century
   EXPECT_NE(serviceCode(at(2024, 3, 5, 2, 14)), serviceCode(at(2024, 3, 5, 2, 15)));
 }
 

@@ -19,7 +19,7 @@ TEST(UpdateCheckRules, PublishedVersionFromTheFirstCellAfterTheMarker) {
   EXPECT_EQ(publishedVersion(kPage, "XYZ V", 5), "");
   EXPECT_EQ(publishedVersion(kPage, "ABC V", 0), "");
   EXPECT_EQ(publishedVersion("软件下载 but no cell", "ABC V", 5), "");
-  EXPECT_EQ(publishedVersion("<td>ABC V1.2.3</td>", "ABC V", 5), "");  // no marker
+  EXPECT_EQ(publishedVersion("<td>ABC V1.2.3</td>", "ABC V", 5), "");     // no marker
   EXPECT_EQ(publishedVersion("软件下载<td>ABC V1.2.3", "ABC V", 5), "");  // cell never closes
   // Only the first cell counts.
   EXPECT_EQ(publishedVersion("软件下载<td>x</td><td>ABC V9</td>", "ABC V", 5), "");

@@ -28,8 +28,8 @@ class ScriptedDialogs : public Dialogs {
   bool openUrl(const QString& url) override;
 
   // Answers, in order.
-  std::deque<MessageAnswer> answers;                 // Yes/No questions
-  std::deque<std::optional<std::string>> entries;    // entry dialogs; nullopt = Cancel
+  std::deque<MessageAnswer> answers;               // Yes/No questions
+  std::deque<std::optional<std::string>> entries;  // entry dialogs; nullopt = Cancel
   std::deque<QString> openFiles;
   std::deque<std::optional<SaveChoice>> saves;
   std::deque<std::optional<QString>> portPaths;
