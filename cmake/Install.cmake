@@ -42,12 +42,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "KT90 tools team")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Loaded at run time, so no library dependency names them: Qt's platform plugins (the
-# window needs one to open).
-if(TARGET kt90)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-endif()
-# Install Driver runs the udev set-up through pkexec when it is there.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udev")
+# The Chinese window needs a CJK font; Install Driver sets up udev, through pkexec when
+# it is there.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei | fonts-noto-cjk, udev")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pkexec")
 include(CPack)

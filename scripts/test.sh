@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the normal build (core, link, emulator, GUI, CLI), then the
-# core again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# core again under AddressSanitizer and UndefinedBehaviorSanitizer, then the Debian package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -13,4 +13,7 @@ ctest --preset default -j "$jobs"
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
+
+# The Debian package from a Release build: installed, run and removed again.
+./scripts/package-test.sh
 echo "all tests passed"
