@@ -6,7 +6,18 @@
 
 #include "GuideRenderer.h"
 
+namespace {
+
+// A build step has no session: Qt's note about the missing runtime folder is noise there.
+void quietHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (message.startsWith("QStandardPaths:")) return;
+  if (type != QtDebugMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  qInstallMessageHandler(quietHandler);
   QGuiApplication app(argc, argv);
   QCommandLineParser parser;
   parser.setApplicationDescription("Renders Markdown guides into one PDF, each guide from a new page.");
