@@ -27,7 +27,8 @@ Settings readSettings(const WritableFiles& files) {
   s.windowText = readShort(ini, "WndTxt");
   s.version = readShort(ini, "Version");
   const int closeUpdata = ini.ReadInt(kSection, "CloseUpdata", 1);
-  s.updateCheckOff = CIniFile(pathToUtf8(files.readPath(kSettingsFileName))).ReadInt(kSection, "CloseUpdata", closeUpdata) != 0;
+  s.updateCheckOff =
+      CIniFile(pathToUtf8(files.readPath(kSettingsFileName))).ReadInt(kSection, "CloseUpdata", closeUpdata) != 0;
   s.checkVersion = ini.ReadInt(kSection, "CheckVersion", 0);
   s.checkUrl = readShort(ini, "CK_URL");
   s.downloadUrl = readShort(ini, "DL_URL");

@@ -59,7 +59,8 @@ void fitPictures(QTextDocument& doc, qreal textWidth) {
 void shrinkCode(QTextDocument& doc) {
   QTextCursor cursor(&doc);
   for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
-    if (!block.blockFormat().hasProperty(QTextFormat::BlockCodeFence) && !block.blockFormat().nonBreakableLines()) continue;
+    if (!block.blockFormat().hasProperty(QTextFormat::BlockCodeFence) && !block.blockFormat().nonBreakableLines())
+      continue;
     cursor.setPosition(block.position());
     cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
     QTextCharFormat format;
@@ -106,8 +107,8 @@ QString renderGuides(const GuideJob& job) {
   writer.setResolution(kResolution);
   writer.setTitle(job.title);
   writer.setCreator("kt90_docgen");
-  writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(18, 16, 18, 14),
-                                   QPageLayout::Millimeter));
+  writer.setPageLayout(
+      QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(18, 16, 18, 14), QPageLayout::Millimeter));
   const QRectF paintRect = writer.pageLayout().paintRectPixels(kResolution);
   const qreal footerHeight = kResolution * 0.3;
   const QSizeF page(paintRect.width(), paintRect.height() - footerHeight);
@@ -131,7 +132,8 @@ QString renderGuides(const GuideJob& job) {
       painter.translate(0, -clip.top());
       guide.doc->drawContents(&painter, clip);
       painter.restore();
-      drawFooter(painter, QRectF(0, 0, page.width(), paintRect.height()), QString("%1 / %2").arg(pageNumber).arg(total));
+      drawFooter(painter, QRectF(0, 0, page.width(), paintRect.height()),
+                 QString("%1 / %2").arg(pageNumber).arg(total));
     }
   }
   painter.end();

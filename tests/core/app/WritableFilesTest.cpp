@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "core/app/Settings.h"
 #include "core/app/WritableFiles.h"
@@ -106,8 +106,11 @@ TEST(WritableFiles, TheProbeFindsWritableFoldersAndAMissingProgramDirectoryStays
   EXPECT_FALSE(missing.usesUserDir());
   EXPECT_EQ(missing.writePath("KT_ID.TXT"), f.root / "nowhere" / "KT_ID.TXT");
   EXPECT_FALSE(WritableFiles(pathToUtf8(f.program), pathToUtf8(f.user)).usesUserDir());
+}
 
+TEST(WritableFiles, AReadOnlyFolderIsFoundByTheProbe) {
   if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  Folders f("kt90_wf_probe_readonly");
   fs::permissions(f.program, fs::perms::owner_write, fs::perm_options::remove);
   EXPECT_FALSE(directoryWritable(f.program));
   EXPECT_TRUE(WritableFiles(pathToUtf8(f.program), pathToUtf8(f.user)).usesUserDir());
