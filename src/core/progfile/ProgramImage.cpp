@@ -14,15 +14,20 @@ void ProgramImage::fillCode(std::uint16_t blank) {
 }
 
 bool ProgramImage::operator==(const ProgramImage& other) const {
+  // Equal programs: the same records, the same entries in use and the same program code;
+  // what lies past the entry count or past CodeWords is not part of the program.
   if (head.bytes != other.head.bytes || config.bytes != other.config.bytes) return false;
   if (!(calibration == other.calibration) || openShort.bytes != other.openShort.bytes) return false;
   if (rolCode.bytes != other.rolCode.bytes || !(protection == other.protection)) return false;
-  for (std::size_t k = 0; k < calibrationEntries.size(); ++k) {
+  const std::size_t entries = std::min<std::size_t>(calibration.count, calibrationEntries.size());
+  for (std::size_t k = 0; k < entries; ++k) {
     const auto& a = calibrationEntries[k];
     const auto& b = other.calibrationEntries[k];
     if (a.stored() != b.stored() || a.offered != b.offered || a.name != b.name) return false;
   }
-  return code_ == other.code_;
+  const ByteView mine = programBytes();
+  const ByteView theirs = other.programBytes();
+  return std::equal(mine.begin(), mine.end(), theirs.begin(), theirs.end());
 }
 
 std::uint16_t usedWords(const ProgramImage& image, std::uint16_t blank) {

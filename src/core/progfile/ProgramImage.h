@@ -57,6 +57,7 @@ class ProgramImage {
 
   bool rollingCodeOn() const { return head.flag(headflag::kRollingCode); }
 
+  // Compares the program: records, calibration entries in use and the CodeWords words.
   bool operator==(const ProgramImage& other) const;
 
  private:
