@@ -6,6 +6,8 @@
 int main(int argc, char** argv) {
   CLI::App app{"KT90 programmer control"};
   app.require_subcommand(1);
+  // Global options may also follow the command: "kt90ctl chips --lang zh".
+  app.fallthrough();
   kt90::CliOptions options;
   app.add_option("--data-dir", options.dataDir, "Program directory (chip definitions, CIF, settings)");
   app.add_option("--lang", options.language, "Language of chip definitions and messages")

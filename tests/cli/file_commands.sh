@@ -20,6 +20,8 @@ has QD46K300T1
 [ "$(wc -l <"$work/out")" -ge 6 ] || fail "chips lists fewer than six models"
 expect_exit 0 "$ctl" --data-dir "$data" --lang zh chips
 has VK1620
+expect_exit 0 "$ctl" chips --lang zh --data-dir "$data"
+has VK1620
 expect_exit 0 "$ctl" --data-dir "$data" chip QD45C8K --json
 for key in model bitWidth blankWord codeWords flags fileVersion options optionMask chipSignature fileChecksum calibration; do
   has "\"$key\":"
