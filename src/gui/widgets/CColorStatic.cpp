@@ -1,5 +1,7 @@
 #include "gui/widgets/CColorStatic.h"
 
+#include <QPainter>
+
 namespace kt90::gui {
 
 CColorStatic::CColorStatic(QWidget* parent) : QLabel(parent) {
@@ -19,6 +21,19 @@ void CColorStatic::setBackgroundColour(const QColor& colour) {
   p.setColor(QPalette::WindowText, Qt::black);
   setPalette(p);
   repaint();
+}
+
+void CColorStatic::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), background_);
+  const QRect area = contentsRect().adjusted(4, 0, -4, 0);
+  QFont fitted = font();
+  while (fitted.pointSizeF() > 6 && QFontMetrics(fitted).horizontalAdvance(text()) > area.width()) {
+    fitted.setPointSizeF(fitted.pointSizeF() - 1);
+  }
+  painter.setFont(fitted);
+  painter.setPen(Qt::black);
+  painter.drawText(area, Qt::AlignCenter, text());
 }
 
 }  // namespace kt90::gui

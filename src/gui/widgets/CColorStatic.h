@@ -4,7 +4,7 @@
 namespace kt90::gui {
 
 // A static text with a background of its own (the main window's status field): the
-// button-face colour until its owner sets another, black text.
+// button-face colour until its owner sets another, black text, shrunk to fit the field.
 class CColorStatic : public QLabel {
   Q_OBJECT
  public:
@@ -13,6 +13,10 @@ class CColorStatic : public QLabel {
   // Takes the new background and repaints at once.
   void setBackgroundColour(const QColor& colour);
   QColor backgroundColour() const { return background_; }
+
+ protected:
+  // A text wider than the field is drawn in a smaller size instead of being cut.
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   QColor background_;
