@@ -41,11 +41,7 @@ CCalibrateDlg::CCalibrateDlg(CalibrationEditorModel& model, LanguageId language,
   }
   grid->setColumnMinimumWidth(0, 140);
 
-  auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(qtText(TextId::EditorOk, language), QDialogButtonBox::AcceptRole);
-  buttons->addButton(qtText(TextId::EditorCancel, language), QDialogButtonBox::RejectRole);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* buttons = okCancelButtons(this, language);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);

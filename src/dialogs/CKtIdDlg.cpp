@@ -48,11 +48,7 @@ CKtIdDlg::CKtIdDlg(UidBindingEditor& editor, std::string programDir, LanguageId 
     showRows();
   });
 
-  auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(qtText(TextId::EditorOk, language), QDialogButtonBox::AcceptRole);
-  buttons->addButton(qtText(TextId::EditorCancel, language), QDialogButtonBox::RejectRole);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* buttons = okCancelButtons(this, language);
 
   auto* side = new QVBoxLayout();
   side->addWidget(load_);

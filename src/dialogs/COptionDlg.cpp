@@ -48,11 +48,7 @@ COptionDlg::COptionDlg(OptionEditorModel& model, LanguageId language, QWidget* p
     selectors_.push_back(selector);
   }
 
-  auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(qtText(TextId::EditorOk, language), QDialogButtonBox::AcceptRole);
-  buttons->addButton(qtText(TextId::EditorCancel, language), QDialogButtonBox::RejectRole);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* buttons = okCancelButtons(this, language);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(list_);

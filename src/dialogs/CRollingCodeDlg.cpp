@@ -63,11 +63,7 @@ CRollingCodeDlg::CRollingCodeDlg(RollingCodeEditorModel& model, LanguageId langu
   top->addWidget(retlw_);
   top->addStretch();
 
-  auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(qtText(TextId::EditorOk, language), QDialogButtonBox::AcceptRole);
-  buttons->addButton(qtText(TextId::EditorCancel, language), QDialogButtonBox::RejectRole);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* buttons = okCancelButtons(this, language);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);

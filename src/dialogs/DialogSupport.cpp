@@ -1,5 +1,7 @@
 #include "dialogs/DialogSupport.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QMessageBox>
 
 namespace kt90 {
@@ -21,6 +23,15 @@ QFont entryFont() {
   font.setStyleHint(QFont::Monospace);
   font.setPointSize(11);
   return font;
+}
+
+QDialogButtonBox* okCancelButtons(QDialog* dialog, LanguageId language) {
+  auto* buttons = new QDialogButtonBox(dialog);
+  buttons->addButton(qtText(TextId::EditorOk, language), QDialogButtonBox::AcceptRole);
+  buttons->addButton(qtText(TextId::EditorCancel, language), QDialogButtonBox::RejectRole);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  return buttons;
 }
 
 }  // namespace kt90

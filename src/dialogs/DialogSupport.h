@@ -8,6 +8,8 @@
 #include "core/text/Language.h"
 #include "core/text/StringTable.h"
 
+class QDialog;
+class QDialogButtonBox;
 class QWidget;
 
 namespace kt90 {
@@ -37,6 +39,9 @@ class AlertReporter : public Reporter {
   AlertSink sink_;
   Reporter* logTo_;
 };
+
+// The editors' OK and Cancel buttons, wired to the dialog's accept and reject.
+QDialogButtonBox* okCancelButtons(QDialog* dialog, LanguageId language);
 
 // The fonts of the editors: the OPTION list and the fixed-width entry fields.
 QFont optionListFont();
