@@ -17,6 +17,7 @@
 #include "dialogs/CCustomComboBox.h"
 #include "dialogs/Editors.h"
 #include "support/RecordingHost.h"
+#include "support/TempDir.h"
 
 namespace kt90 {
 namespace {
@@ -34,7 +35,7 @@ void onNextDialog(std::function<void(Dialog&)> action) {
 // what the editors wrote.
 TEST(EditThenSave, EveryShippedChipReopensWithTheEditedValues) {
   namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / "kt90_edit_then_save";
+  const fs::path dir = test::uniqueTempDir("kt90_edit_then_save");
   fs::remove_all(dir);
   fs::create_directories(dir);
   test::RecordingHost host;

@@ -9,6 +9,7 @@
 #include "core/base/FileIo.h"
 #include "core/progfile/ProtectionInput.h"
 #include "support/RecordingHost.h"
+#include "support/TempDir.h"
 
 namespace kt90 {
 namespace {
@@ -17,8 +18,7 @@ namespace fs = std::filesystem;
 
 class OpenSaveTest : public ::testing::Test {
  protected:
-  fs::path dir = fs::temp_directory_path() /
-                 ("kt90_open_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+  fs::path dir = test::uniqueTempDir("kt90_open");
   test::RecordingHost host;
   MemoryProfile profile;
   std::unique_ptr<WorkingState> state;

@@ -9,6 +9,7 @@
 #include "core/app/ProgramPaths.h"
 #include "core/app/Settings.h"
 #include "core/base/FileIo.h"
+#include "support/TempDir.h"
 
 namespace kt90 {
 namespace {
@@ -62,7 +63,7 @@ TEST(OperatingMode, StoredValuesNormalise) {
 
 class SettingsTest : public ::testing::Test {
  protected:
-  std::filesystem::path dir = std::filesystem::temp_directory_path() / "kt90_settings_test";
+  std::filesystem::path dir = test::uniqueTempDir("kt90_settings");
   void SetUp() override { std::filesystem::create_directories(dir / "DLL"); }
   void TearDown() override { std::filesystem::remove_all(dir); }
 };

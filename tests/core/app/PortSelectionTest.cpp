@@ -7,6 +7,7 @@
 #include "core/app/ShellState.h"
 #include "core/base/FileIo.h"
 #include "core/chip/CIniFile.h"
+#include "support/TempDir.h"
 
 namespace kt90 {
 namespace {
@@ -86,7 +87,7 @@ TEST(PortSelection, TypedPortsAreEntriesOpenedByTheirPath) {
 
 TEST(ShellState, CloseUpdataWritesTheSettingsFileAndLanguagesAskForARestart) {
   namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / "kt90_shell_state";
+  const fs::path dir = test::uniqueTempDir("kt90_shell_state");
   fs::remove_all(dir);
   fs::create_directories(dir / "DLL");
   { std::ofstream(dir / "DLL" / "set.dll") << "[Settings]\r\nWndTxt=ABC\r\n"; }

@@ -10,6 +10,7 @@
 #include "core/chip/CIniFile.h"
 #include "core/editors/UidBindingEditor.h"
 #include "core/programmer/HardwareTest.h"
+#include "support/TempDir.h"
 
 namespace kt90 {
 namespace {
@@ -18,7 +19,7 @@ namespace fs = std::filesystem;
 
 // A program directory and a user folder side by side in a fresh temporary folder.
 struct Folders {
-  explicit Folders(const char* name) : root(fs::temp_directory_path() / name) {
+  explicit Folders(const char* name) : root(test::uniqueTempDir(name)) {
     fs::remove_all(root);
     fs::create_directories(program / "DLL");
     fs::create_directories(root / "home");

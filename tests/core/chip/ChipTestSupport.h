@@ -1,4 +1,5 @@
 #pragma once
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,8 +15,8 @@ class TempProgramDir {
  public:
   TempProgramDir() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root_ = std::filesystem::temp_directory_path() /
-            ("kt90_chip_" + std::string(info->test_suite_name()) + "_" + info->name());
+    root_ = std::filesystem::temp_directory_path() / ("kt90_chip_" + std::to_string(::getpid()) + "_" +
+                                                      info->test_suite_name() + "_" + info->name());
     std::filesystem::remove_all(root_);
     std::filesystem::create_directories(root_);
   }

@@ -9,6 +9,7 @@
 
 #include "core/base/FileIo.h"
 #include "core/base/Gb18030.h"
+#include "support/TempDir.h"
 
 namespace kt90 {
 namespace {
@@ -51,7 +52,7 @@ TEST(IniDocument, NamesIgnoreCaseFirstWinsCommentsAndQuotes) {
 
 class IniFileTest : public ::testing::Test {
  protected:
-  std::filesystem::path dir = std::filesystem::temp_directory_path() / ("kt90_ini_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  std::filesystem::path dir = test::uniqueTempDir("kt90_ini");
   void SetUp() override { std::filesystem::create_directories(dir); }
   void TearDown() override { std::filesystem::remove_all(dir); }
   std::string write(const std::string& name, const Bytes& bytes) {
