@@ -44,6 +44,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The Chinese window needs a CJK font; Install Driver sets up udev, through pkexec when
 # it is there.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei | fonts-noto-cjk, udev")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei | fonts-noto-cjk, qt6-translations-l10n, udev")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pkexec")
 include(CPack)

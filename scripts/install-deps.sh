@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when any is missing.
-# fonts-wqy-microhei gives the help document its Chinese glyphs; poppler-utils, appstream
+# fonts-wqy-microhei gives the help document its Chinese glyphs; qt6-translations-l10n
+# puts Qt's own dialogs into Chinese; poppler-utils, appstream
 # and desktop-file-utils check what is shipped; dpkg-dev makes the Debian package.
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
           qt6-base-dev qt6-serialport-dev qt6-tools-dev libgl-dev clang libclang-rt-14-dev xvfb xauth
-          fonts-wqy-microhei poppler-utils appstream desktop-file-utils dpkg-dev)
+          fonts-wqy-microhei qt6-translations-l10n poppler-utils appstream desktop-file-utils dpkg-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QProcess>
+#include <QTranslator>
 #include <cstdlib>
 
 #include "core/app/ProgramDir.h"
@@ -48,6 +50,12 @@ int runApplication(int argc, char** argv) {
 
   const GuiOptions options = parseCommandLine(QCoreApplication::arguments());
   link::QtProfile profile("Nardex", executable);
+  // Qt's own dialogs (file dialogs, standard buttons) speak the program's language too.
+  QTranslator qtTexts;
+  if (profile.readInt(profile::kLanguage, profile::kDefaultLanguage) == kChinese &&
+      qtTexts.load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(&qtTexts);
+  }
   const std::string exeDir = QCoreApplication::applicationDirPath().toStdString();
   const std::string programDir =
       findProgramDir(options.dataDir, std::getenv("KT90_DATA_DIR"), exeDir, {exeDir + "/../share/kt90"});
