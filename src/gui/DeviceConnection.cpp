@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 #include <filesystem>
 
+#include "core/app/WritableFiles.h"
 #include "core/base/FileIo.h"
 #include "core/text/Format.h"
 #include "core/text/StringTable.h"
@@ -66,8 +67,12 @@ std::unique_ptr<DeviceConnection> DeviceConnection::open(const PortTarget& targe
   return std::make_unique<SerialConnection>();
 }
 
+// The emulated programmer keeps its state in the same user folder as the program's other
+// writable files.
 QString defaultEmulatorStateFile() {
-  return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath("emulator.kt90sim");
+  std::string dir = userDataDir(currentUserEnvironment());
+  if (dir.empty()) dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
+  return QDir(QString::fromStdString(dir)).filePath("emulator.kt90sim");
 }
 
 }  // namespace kt90::gui
