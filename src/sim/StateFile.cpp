@@ -148,7 +148,11 @@ std::string decodeState(ByteView bytes, Emulator& e) {
   if (s.feature) e.setFeature(std::move(*s.feature));
   if (s.counters) e.counters = *s.counters;
   if (s.selfTest) e.selfTestFailures = *s.selfTest;
-  if (s.chip) e.chip() = *s.chip;
+  if (s.chip) {
+    e.chip() = *s.chip;
+    // New chips for debugger-type runs are of the kind the socket held last.
+    e.chipWordWidth = s.chip->wordWidth();
+  }
   if (s.run) e.runState = *s.run;
   return {};
 }

@@ -95,3 +95,20 @@ TEST(StateFile, BadFilesChangeNothing) {
 
 }  // namespace
 }  // namespace kt90::sim
+
+namespace kt90::sim {
+namespace {
+
+TEST(StateFile, FreshChipsAreOfTheKindTheSocketHeldLast) {
+  Emulator wide;
+  wide.chipWordWidth = 16;
+  wide.chip().makeBlank(16);
+  Emulator loaded;
+  ASSERT_EQ(loaded.chipWordWidth, 14);
+  ASSERT_EQ(decodeState(encodeState(wide), loaded), "");
+  EXPECT_EQ(loaded.chipWordWidth, 16);
+  EXPECT_EQ(loaded.chip().wordWidth(), 16);
+}
+
+}  // namespace
+}  // namespace kt90::sim

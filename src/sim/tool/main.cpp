@@ -87,6 +87,9 @@ int main(int argc, char** argv) {
   app.add_option("--latency-ms", latencyMs, "shortest time from a request to its reply");
   app.add_option("--fault", faults, faultHelp())->type_name("NAME[=ARG]");
   app.add_flag("--keep-chip", keepChip, "program the chip already in the socket instead of a fresh one per run");
+  int chipWidth = 0;
+  app.add_option("--chip-width", chipWidth, "word width of the fresh chips a debugger-type run programs (14 or 16)")
+      ->check(CLI::IsMember({14, 16}));
   app.add_option("--make-firmware", firmwareOut, "write a firmware image with --version to FILE and exit")
       ->type_name("FILE");
   app.add_option("--firmware-size", firmwareSize, "body size of --make-firmware in bytes")
@@ -123,6 +126,10 @@ int main(int argc, char** argv) {
   }
   if (latencyMs) emulator.faults.latency = std::chrono::milliseconds(*latencyMs);
   emulator.keepChip = keepChip;
+  if (chipWidth != 0) {
+    emulator.chipWordWidth = chipWidth;
+    if (!keepChip) emulator.chip().makeBlank(chipWidth);
+  }
   for (const std::string& fault : faults) {
     if (const std::string error = kt90::sim::applyFault(emulator, fault); !error.empty()) {
       std::cerr << "kt90-sim: " << error << "\n";
