@@ -1,18 +1,9 @@
 #include "core/editors/HexEntry.h"
 
 #include "core/progfile/ProtectionInput.h"
+#include "core/text/HexDigit.h"
 
 namespace kt90 {
-namespace {
-
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-}  // namespace
 
 std::string filterHexDigits(std::string_view typed) {
   return filterEntryText(typed, EntryMode::Hexadecimal, typed.size());
@@ -21,7 +12,7 @@ std::string filterHexDigits(std::string_view typed) {
 std::uint32_t parseHexDigits(std::string_view text) {
   std::uint32_t value = 0;
   for (char c : text) {
-    const int digit = hexValue(c);
+    const int digit = hexDigitValue(c);
     if (digit >= 0) value = (value << 4) | static_cast<std::uint32_t>(digit);
   }
   return value;

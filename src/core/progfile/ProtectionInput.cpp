@@ -3,16 +3,10 @@
 #include <limits>
 
 #include "core/text/Format.h"
+#include "core/text/HexDigit.h"
 
 namespace kt90 {
 namespace {
-
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 std::optional<std::uint64_t> parseDecimal(std::string_view text, std::uint64_t max) {
   std::uint64_t value = 0;
@@ -51,8 +45,8 @@ std::optional<std::uint8_t> parseDownloadLimit(std::string_view text) {
 FilePassword passwordFromText(std::string_view text) {
   FilePassword password{};
   for (std::size_t i = 0; i < password.size() && 2 * i < text.size(); ++i) {
-    const int high = hexValue(text[2 * i]);
-    const int low = 2 * i + 1 < text.size() ? hexValue(text[2 * i + 1]) : -1;
+    const int high = hexDigitValue(text[2 * i]);
+    const int low = 2 * i + 1 < text.size() ? hexDigitValue(text[2 * i + 1]) : -1;
     if (high < 0) continue;
     password[i] = static_cast<std::uint8_t>(low < 0 ? high : high * 16 + low);
   }

@@ -4,18 +4,12 @@
 
 #include "core/text/Format.h"
 #include "core/text/StringTable.h"
+#include "core/text/HexDigit.h"
 
 namespace kt90 {
 namespace {
 
 constexpr std::size_t kUidChars = 24;
-
-int hexDigit(char32_t c) {
-  if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
-  if (c >= 'A' && c <= 'F') return static_cast<int>(c - 'A' + 10);
-  if (c >= 'a' && c <= 'f') return static_cast<int>(c - 'a' + 10);
-  return -1;
-}
 
 // The row as the dialog's UTF-16 units would count it. Only hexadecimal digits matter
 // for the value, so every other character is kept as a placeholder unit (two for a
@@ -51,8 +45,8 @@ std::optional<ProgrammerUid> uidFromRowText(std::string_view row) {
   if (units.size() != kUidChars) return std::nullopt;
   ProgrammerUid uid{};
   for (std::size_t k = 0; k < uid.size(); ++k) {
-    const int high = hexDigit(units[2 * k]);
-    const int low = hexDigit(units[2 * k + 1]);
+    const int high = hexDigitValue(units[2 * k]);
+    const int low = hexDigitValue(units[2 * k + 1]);
     if (high < 0) uid[k] = 0;
     else if (low < 0) uid[k] = static_cast<std::uint8_t>(high);
     else uid[k] = static_cast<std::uint8_t>(high * 16 + low);
