@@ -16,20 +16,14 @@
 #include "dialogs/CRollingCodeDlg.h"
 #include "dialogs/CCustomComboBox.h"
 #include "dialogs/Editors.h"
+#include "support/NextDialog.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 
 namespace kt90 {
 namespace {
 
-template <class Dialog>
-void onNextDialog(std::function<void(Dialog&)> action) {
-  QTimer::singleShot(0, [action] {
-    auto* dialog = dynamic_cast<Dialog*>(QApplication::activeModalWidget());
-    ASSERT_NE(dialog, nullptr);
-    action(*dialog);
-  });
-}
+using test::onNextDialog;
 
 // Every editor on every shipped chip, then Save and Open: the project file carries exactly
 // what the editors wrote.

@@ -13,20 +13,13 @@
 #include "dialogs/COptionDlg.h"
 #include "dialogs/CRollingCodeDlg.h"
 #include "dialogs/Editors.h"
+#include "support/NextDialog.h"
 #include "support/RecordingHost.h"
 
 namespace kt90 {
 namespace {
 
-// Acts on the dialog an entry point runs modally, once its event loop has started.
-template <class Dialog>
-void onNextDialog(std::function<void(Dialog&)> action) {
-  QTimer::singleShot(0, [action] {
-    auto* dialog = dynamic_cast<Dialog*>(QApplication::activeModalWidget());
-    ASSERT_NE(dialog, nullptr);
-    action(*dialog);
-  });
-}
+using test::onNextDialog;
 
 class EditorsEntryTest : public ::testing::Test {
  protected:
