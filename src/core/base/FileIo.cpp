@@ -6,17 +6,68 @@
 
 namespace kt90 {
 
-std::optional<Bytes> readWholeFile(const std::filesystem::path& path) {
+FileRead readFileBounded(const std::filesystem::path& path, std::uintmax_t maxBytes) {
+  FileRead result;
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  if (error || !std::filesystem::exists(status)) {
+    result.problem = status.type() == std::filesystem::file_type::not_found || error == std::errc::no_such_file_or_directory
+                         ? ReadProblem::Missing
+                         : ReadProblem::Unreadable;
+    return result;
+  }
+  if (!std::filesystem::is_regular_file(status)) {
+    result.problem = ReadProblem::NotRegular;
+    return result;
+  }
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (!error && size > maxBytes) {
+    result.problem = ReadProblem::TooLarge;
+    return result;
+  }
   std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  Bytes bytes;
+  if (!in) {
+    result.problem = ReadProblem::Unreadable;
+    return result;
+  }
   char chunk[65536];
   while (in) {
     in.read(chunk, sizeof chunk);
-    bytes.insert(bytes.end(), chunk, chunk + in.gcount());
+    result.bytes.insert(result.bytes.end(), chunk, chunk + in.gcount());
+    // The file may have grown since its size was read.
+    if (result.bytes.size() > maxBytes) {
+      result.bytes.clear();
+      result.problem = ReadProblem::TooLarge;
+      return result;
+    }
   }
-  if (in.bad()) return std::nullopt;
-  return bytes;
+  if (in.bad()) {
+    result.bytes.clear();
+    result.problem = ReadProblem::Unreadable;
+  }
+  return result;
+}
+
+std::string readProblemText(ReadProblem problem, std::uintmax_t maxBytes) {
+  switch (problem) {
+    case ReadProblem::None:
+      return {};
+    case ReadProblem::Missing:
+      return "no such file";
+    case ReadProblem::NotRegular:
+      return "not a regular file";
+    case ReadProblem::TooLarge:
+      return "larger than " + std::to_string(maxBytes) + " bytes";
+    case ReadProblem::Unreadable:
+      return "cannot be read";
+  }
+  return {};
+}
+
+std::optional<Bytes> readWholeFile(const std::filesystem::path& path) {
+  FileRead read = readFileBounded(path, kAnyFileLimit);
+  if (!read.ok()) return std::nullopt;
+  return std::move(read.bytes);
 }
 
 bool writeFileAtomically(const std::filesystem::path& path, ByteView bytes) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -7,7 +8,34 @@
 
 namespace kt90 {
 
-// Reads a whole file; nullopt when it cannot be opened or read.
+// Why a file was not read.
+enum class ReadProblem {
+  None,
+  Missing,     // nothing of that name
+  NotRegular,  // a folder, a device, a FIFO or a socket: never opened, so nothing blocks
+  TooLarge,    // bigger than the format can need
+  Unreadable,  // exists but cannot be opened or read (permissions, I/O error)
+};
+
+struct FileRead {
+  Bytes bytes;
+  ReadProblem problem = ReadProblem::None;
+  bool ok() const { return problem == ReadProblem::None; }
+};
+
+// Reads a whole regular file of at most `maxBytes` bytes. The kind and size are checked
+// before anything is read, and reading stops at the bound, so memory stays bounded
+// whatever the path names.
+FileRead readFileBounded(const std::filesystem::path& path, std::uintmax_t maxBytes);
+
+// Short English reason ("not a regular file", "larger than 1048576 bytes"), for logs and
+// standard error.
+std::string readProblemText(ReadProblem problem, std::uintmax_t maxBytes);
+
+// No file the programs read legitimately comes near this.
+inline constexpr std::uintmax_t kAnyFileLimit = 64u << 20;
+
+// Reads a whole regular file up to kAnyFileLimit; nullopt when it cannot be read.
 std::optional<Bytes> readWholeFile(const std::filesystem::path& path);
 
 // Writes `bytes` to a temporary file in the same folder and renames it over `path` only
