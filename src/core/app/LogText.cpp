@@ -1,5 +1,6 @@
 #include "core/app/LogText.h"
 
+#include "core/base/Encoding.h"
 #include "core/text/Format.h"
 
 namespace kt90 {
@@ -10,7 +11,9 @@ std::string logTimeStamp(const std::tm& now) {
   return buffer;
 }
 
-std::string cutLogEntry(const std::string& entry) { return cutToUtf16Units(entry, LogText::kEntryUnits); }
+std::string cutLogEntry(const std::string& entry) {
+  return cutToUtf16Units(escapeInvalidUtf8(entry), LogText::kEntryUnits);
+}
 
 bool isClearCommand(const std::string& entry) { return entry == "CLEAR"; }
 

@@ -14,7 +14,10 @@ class LogText {
   // Returns the entry as it was added (time stamp included), or empty for "CLEAR".
   std::string append(const std::string& entry, bool withTime, const std::tm& now);
   const std::string& text() const { return text_; }
-  void clear() { text_.clear(); units_ = 0; }
+  void clear() {
+    text_.clear();
+    units_ = 0;
+  }
 
  private:
   std::string text_;
@@ -24,7 +27,8 @@ class LogText {
 // "%H:%M:%S " of `now`.
 std::string logTimeStamp(const std::tm& now);
 
-// An entry cut to the 1,023 characters one log entry holds.
+// Every log entry passes here: bytes that are not UTF-8 (a line of a damaged file, a name
+// in another encoding) escaped as "\xNN", then cut to the 1,023 characters an entry holds.
 std::string cutLogEntry(const std::string& entry);
 
 bool isClearCommand(const std::string& entry);

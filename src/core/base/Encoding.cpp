@@ -4,38 +4,66 @@
 
 namespace kt90 {
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at text[i], or 0 when its bytes are not one.
+std::size_t sequenceLength(std::string_view text, std::size_t i) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  std::size_t len = 0;
+  std::uint32_t cp = 0;
+  if (lead < 0x80) {
+    return 1;
+  } else if ((lead & 0xE0) == 0xC0) {
+    len = 2;
+    cp = lead & 0x1F;
+  } else if ((lead & 0xF0) == 0xE0) {
+    len = 3;
+    cp = lead & 0x0F;
+  } else if ((lead & 0xF8) == 0xF0) {
+    len = 4;
+    cp = lead & 0x07;
+  } else {
+    return 0;
+  }
+  if (i + len > text.size()) return 0;
+  for (std::size_t k = 1; k < len; ++k) {
+    const auto c = static_cast<unsigned char>(text[i + k]);
+    if ((c & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (c & 0x3F);
+  }
+  const bool overlong = (len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000);
+  if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return len;
+}
+
+}  // namespace
+
 bool isValidUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t len = 0;
-    std::uint32_t cp = 0;
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    } else if ((lead & 0xE0) == 0xC0) {
-      len = 2;
-      cp = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-      len = 3;
-      cp = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-      len = 4;
-      cp = lead & 0x07;
-    } else {
-      return false;
-    }
-    if (i + len > text.size()) return false;
-    for (std::size_t k = 1; k < len; ++k) {
-      const auto c = static_cast<unsigned char>(text[i + k]);
-      if ((c & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    const bool overlong = (len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000);
-    if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t len = sequenceLength(text, i);
+    if (len == 0) return false;
     i += len;
   }
   return true;
+}
+
+std::string escapeInvalidUtf8(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t len = sequenceLength(text, i);
+    if (len == 0) {
+      const auto byte = static_cast<unsigned char>(text[i++]);
+      out += "\\x";
+      out.push_back(kHex[byte >> 4]);
+      out.push_back(kHex[byte & 0xF]);
+      continue;
+    }
+    out.append(text.substr(i, len));
+    i += len;
+  }
+  return out;
 }
 
 namespace {

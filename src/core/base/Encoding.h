@@ -16,6 +16,9 @@ std::string ansiToUtf8(std::string_view ansi);
 std::string utf8ToAnsi(std::string_view utf8);
 
 bool isValidUtf8(std::string_view text);
+// The text with every byte that is not part of a well-formed UTF-8 sequence written as
+// "\xNN" (upper-case hexadecimal): what a file held, shown without breaking the output.
+std::string escapeInvalidUtf8(std::string_view text);
 std::string utf16leToUtf8(ByteView bytes);
 
 }  // namespace kt90
