@@ -20,14 +20,11 @@ void addChipCommands(CLI::App& app, CliOptions& options, int& exitCode) {
   chip->add_flag("--json", options.json, "Print a JSON object");
   chip->callback([&options, &exitCode, model] {
     CliSession session(options, stderr);
-    if (!session.selectChip(*model)) {
-      exitCode = kExitFailed;
-      return;
-    }
+    session.selectChip(*model, kExitFailed);
     WorkingState& state = session.state();
     state.showImageSummary();
     if (options.json) {
-      std::printf("%s\n", chipJson(state).c_str());
+      printJson(chipJson(state));
     } else {
       std::printf("%s\n", session.host().summary().c_str());
     }

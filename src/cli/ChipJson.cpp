@@ -4,47 +4,46 @@
 #include "core/text/Format.h"
 
 namespace kt90 {
+namespace {
 
-void writeCalibration(JsonWriter& json, const ProgramImage& image) {
-  json.key("calibration").beginArray();
+Json calibrationJson(const ProgramImage& image) {
+  Json entries = Json::array();
   const int count = image.calibration.count < CaliBrate::kMaxEntries ? image.calibration.count : CaliBrate::kMaxEntries;
   for (int k = 0; k < count; ++k) {
     const CalibrateInfo& entry = image.calibrationEntries[k];
-    json.beginObject();
-    json.key("name").value(entry.name);
-    json.key("enabled").value((image.calibration.enableBits >> k & 1) != 0);
-    json.key("volts").value(std::int64_t{(image.calibration.voltageBits >> k & 1) ? 3 : 5});
-    json.key("offered").value(entry.offered);
-    json.endObject();
+    Json item;
+    item["name"] = entry.name;
+    item["enabled"] = (image.calibration.enableBits >> k & 1) != 0;
+    item["volts"] = (image.calibration.voltageBits >> k & 1) ? 3 : 5;
+    item["offered"] = entry.offered;
+    entries.push_back(std::move(item));
   }
-  json.endArray();
+  return entries;
 }
 
-void writeImageFields(JsonWriter& json, WorkingState& state) {
+}  // namespace
+
+void addImageFields(Json& json, WorkingState& state) {
   ProgramImage& image = state.image();
-  const std::uint16_t checksum = fileChecksum(image);
-  const std::uint16_t signature = chipSignature(image);
-  json.key("model").value(state.chipModelName());
-  json.key("bitWidth").value(std::int64_t{state.chipInfo().bitWidth});
-  json.key("blankWord").value(std::int64_t{state.blankWord()});
-  json.key("codeWords").value(std::int64_t{image.head.codeWords()});
-  json.key("flags").value(std::int64_t{image.head.flags()});
-  json.key("fileVersion").value(std::int64_t{image.head.version()});
-  json.key("options").beginObject();
-  for (int i = 0; i < 16; ++i) json.key(formatText("0x%04X", 0x2000 + i)).value(std::int64_t{image.optionWord(i)});
-  json.endObject();
-  json.key("optionMask").value(std::int64_t{image.config.optionMask()});
-  json.key("chipSignature").value(std::int64_t{signature});
-  json.key("fileChecksum").value(std::int64_t{checksum});
-  writeCalibration(json, image);
+  json["model"] = state.chipModelName();
+  json["bitWidth"] = state.chipInfo().bitWidth;
+  json["blankWord"] = state.blankWord();
+  json["codeWords"] = image.head.codeWords();
+  json["flags"] = image.head.flags();
+  json["fileVersion"] = image.head.version();
+  Json options = Json::object();
+  for (int i = 0; i < 16; ++i) options[formatText("0x%04X", 0x2000 + i)] = image.optionWord(i);
+  json["options"] = std::move(options);
+  json["optionMask"] = image.config.optionMask();
+  json["chipSignature"] = chipSignature(image);
+  json["fileChecksum"] = fileChecksum(image);
+  json["calibration"] = calibrationJson(image);
 }
 
-std::string chipJson(WorkingState& state) {
-  JsonWriter json;
-  json.beginObject();
-  writeImageFields(json, state);
-  json.endObject();
-  return json.str();
+Json chipJson(WorkingState& state) {
+  Json json = Json::object();
+  addImageFields(json, state);
+  return json;
 }
 
 }  // namespace kt90

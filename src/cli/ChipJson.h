@@ -1,16 +1,13 @@
 #pragma once
-#include <string>
-
 #include "cli/Json.h"
 #include "core/app/WorkingState.h"
 
 namespace kt90 {
 
-// The fields shared by `chip --json` and `info --json`, written into an open object.
-void writeImageFields(JsonWriter& json, WorkingState& state);
-void writeCalibration(JsonWriter& json, const ProgramImage& image);
+// The fields shared by `chip --json` and `info --json`, added to `json` in their order.
+void addImageFields(Json& json, WorkingState& state);
 
 // `chip --json`: one object describing a fresh image of the current chip.
-std::string chipJson(WorkingState& state);
+Json chipJson(WorkingState& state);
 
 }  // namespace kt90

@@ -3,7 +3,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "cli/Json.h"
+#include "core/app/OpenProgramFile.h"
 #include "core/app/ProgramDir.h"
+#include "core/base/Encoding.h"
 #include "core/base/FileIo.h"
 #include "core/text/Language.h"
 
@@ -29,12 +32,28 @@ CliSession::CliSession(const CliOptions& options, std::FILE* logStream) : host_(
   state_->start();
 }
 
-bool CliSession::selectChip(const std::string& model) {
-  if (!state_->selectChipModel(model)) {
-    std::fprintf(stderr, "unknown chip model: %s\n", model.c_str());
-    return false;
+void CliSession::selectChip(const std::string& model, int exitCode) {
+  if (!state_->selectChipModel(model)) throw CommandFailure(exitCode, "unknown chip model: " + model);
+  const std::size_t mark = host_.saidCount();
+  if (!state_->loadChipDefinition(true)) {
+    const std::string why = host_.lastSaidSince(mark);
+    throw CommandFailure(exitCode, "cannot load the chip definition of " + model + (why.empty() ? "" : ": " + why));
   }
-  return state_->loadChipDefinition(true);
+}
+
+void CliSession::openProgram(const std::string& path) {
+  const std::size_t mark = host_.saidCount();
+  if (openProgramFile(*state_, path)) return;
+  const std::string why = host_.lastSaidSince(mark);
+  throw CommandFailure(kExitFailed, "cannot load " + path + (why.empty() ? "" : ": " + why));
+}
+
+void reportFailure(const CommandFailure& failure, bool json) {
+  if (json) {
+    printJson(failureJson(failure.what()));
+  } else {
+    std::fprintf(stderr, "%s\n", escapeInvalidUtf8(failure.what()).c_str());
+  }
 }
 
 }  // namespace kt90

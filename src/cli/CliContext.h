@@ -1,6 +1,7 @@
 #pragma once
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "cli/TerminalHost.h"
@@ -14,11 +15,22 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
+// A command that cannot go on: why, and the exit code. Said on standard error, or as the
+// "error" of the one object a --json command prints.
+class CommandFailure : public std::runtime_error {
+ public:
+  CommandFailure(int exitCode, const std::string& why) : std::runtime_error(why), exitCode_(exitCode) {}
+  int exitCode() const { return exitCode_; }
+
+ private:
+  int exitCode_;
+};
+
 // Options every command shares, and the working state built from them.
 struct CliOptions {
-  std::string dataDir;        // --data-dir
+  std::string dataDir;          // --data-dir
   std::string language = "en";  // --lang en|zh
-  bool json = false;          // --json
+  bool json = false;            // --json
 };
 
 class CliSession {
@@ -27,15 +39,21 @@ class CliSession {
   TerminalHost& host() { return host_; }
   WorkingState& state() { return *state_; }
   MemoryProfile& profile() { return profile_; }
-  // Loads `model` with a reset; false (with a message on stderr) when it is not a chip
-  // of the list.
-  bool selectChip(const std::string& model);
+  // Loads `model` with a reset; throws CommandFailure(exitCode) when it is not a chip of
+  // the list or its definition cannot be loaded.
+  void selectChip(const std::string& model, int exitCode);
+  // Opens a program file as Open does; throws CommandFailure(kExitFailed) with the reason
+  // the reader logged when it cannot.
+  void openProgram(const std::string& path);
 
  private:
   TerminalHost host_;
   MemoryProfile profile_;
   std::unique_ptr<WorkingState> state_;
 };
+
+// Says why a command failed: on standard error, or as {"ok":false,"error":why} with --json.
+void reportFailure(const CommandFailure& failure, bool json);
 
 std::string resolveDataDir(const std::string& explicitDir);
 std::string executableDir();

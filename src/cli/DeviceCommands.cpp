@@ -8,8 +8,8 @@
 
 #include "cli/Commands.h"
 #include "cli/Json.h"
-#include "core/app/OpenProgramFile.h"
 #include "core/app/SaveProgramFile.h"
+#include "core/base/Encoding.h"
 #include "core/base/FileIo.h"
 #include "core/programmer/DeviceOperations.h"
 #include "sim/Emulator.h"
@@ -75,19 +75,31 @@ const char* stateName(OperationState state) {
   }
 }
 
-void printJson(bool ok, OperationState state, const TerminalHost& host, const OperationOutcome& outcome) {
-  std::string out = "{\"ok\":" + std::string(ok ? "true" : "false") + ",\"state\":" + jsonQuote(stateName(state));
-  out += ",\"log\":[";
-  for (std::size_t i = 0; i < host.logLines().size(); ++i) {
-    std::string line = host.logLines()[i];
+// A figure as the object holds it: the counters, the yield and the result code as numbers.
+Json figureJson(const std::string& name, const std::string& value) {
+  if (kNumericFigures.count(name) != 0) {
+    Json number = Json::parse(value, nullptr, false);
+    if (number.is_number()) return number;
+  }
+  return value;
+}
+
+// The one object of a device command: "ok", "state", "error" when it failed, "log" and
+// the figures the operation learnt.
+Json deviceJson(OperationState state, const std::string& why, const TerminalHost& host,
+                const OperationOutcome& outcome) {
+  Json json;
+  json["ok"] = why.empty();
+  json["state"] = stateName(state);
+  if (!why.empty()) json["error"] = escapeInvalidUtf8(why);
+  Json log = Json::array();
+  for (std::string line : host.logLines()) {
     while (!line.empty() && line.back() == '\n') line.pop_back();
-    out += (i ? "," : "") + jsonQuote(line);
+    log.push_back(std::move(line));
   }
-  out += "]";
-  for (const auto& [name, value] : outcome.figures) {
-    out += "," + jsonQuote(name) + ":" + (kNumericFigures.count(name) ? value : jsonQuote(value));
-  }
-  std::printf("%s}\n", out.c_str());
+  json["log"] = std::move(log);
+  for (const auto& [name, value] : outcome.figures) json[name] = figureJson(name, value);
+  return json;
 }
 
 // The programmer the command talks to, and what must happen to it afterwards.
@@ -126,19 +138,14 @@ class Programmer {
 };
 
 // Loads FILE for a download: a HEX or BIN file takes --chip (else the first chip).
-bool loadProgram(CliSession& session, const DeviceArgs& args, int& exitCode) {
+void loadProgram(CliSession& session, const DeviceArgs& args) {
   WorkingState& state = session.state();
   const std::string extension = fileExtension(args.file);
   if (extension == "hex" || extension == "bin") {
     const std::string model = args.chip.empty() && !state.chipList().empty() ? state.chipList().front() : args.chip;
-    if (!session.selectChip(model)) {
-      exitCode = kExitUsage;
-      return false;
-    }
+    session.selectChip(model, kExitUsage);
   }
-  if (openProgramFile(state, args.file)) return true;
-  exitCode = kExitFailed;
-  return false;
+  session.openProgram(args.file);
 }
 
 struct CommandSpec {
@@ -147,66 +154,81 @@ struct CommandSpec {
   DeviceOperation op;
 };
 
-void runCommand(const CommandSpec& spec, const DeviceArgs& args, CliOptions& options, int& exitCode) {
+// Runs the operation and keeps what it learnt in `outcome`. Returns why it failed (what was
+// said last: a log line or a message), empty when it did not; throws CommandFailure when it
+// cannot start.
+std::string runOnProgrammer(const CommandSpec& spec, const DeviceArgs& args, CliSession& session,
+                            OperationOutcome& outcome) {
   SaveType outType = SaveType::Project;
   const bool saves = spec.op == DeviceOperation::Upload || spec.op == DeviceOperation::ReadChip;
   if (saves && (!saveTypeFromExtension(args.out, outType) ||
                 (spec.op == DeviceOperation::ReadChip && outType == SaveType::Project))) {
-    std::fprintf(stderr, "%s: OUT must end in %s\n", spec.name,
-                 spec.op == DeviceOperation::Upload ? ".vk, .hex or .bin" : ".hex or .bin");
-    exitCode = kExitUsage;
-    return;
+    throw CommandFailure(kExitUsage, std::string(spec.name) + ": OUT must end in " +
+                                         (spec.op == DeviceOperation::Upload ? ".vk, .hex or .bin" : ".hex or .bin"));
   }
+  if (spec.op == DeviceOperation::ReadChip && !args.chip.empty()) session.selectChip(args.chip, kExitUsage);
+  if (spec.op == DeviceOperation::Download) loadProgram(session, args);
+  Programmer programmer;
+  if (const std::string error = programmer.open(args); !error.empty()) throw CommandFailure(kExitUsage, error);
+
+  WorkingState& state = session.state();
+  TerminalHost& host = session.host();
+  const std::size_t mark = host.saidCount();
+  OperationGuard guard;
+  outcome = runDeviceOperation(spec.op, state, programmer.driver(), programmer.port(), guard);
+  std::string why;
+  if (!outcome.started || outcome.finalState == OperationState::Failed) {
+    why = host.lastSaidSince(mark);
+    if (why.empty()) {
+      // The U_ID query is silent when the port does not open, as in the window's dialog.
+      why = std::string(spec.name) + ": no answer from a programmer on " + programmer.port() +
+            " (the port cannot be opened, or nothing answered)";
+      state.appendLog(why);
+    }
+  } else if (saves) {
+    const std::size_t saveMark = host.saidCount();
+    if (!saveProgramFile(state, args.out, outType))
+      why = "cannot save " + args.out + ": " + host.lastSaidSince(saveMark);
+  }
+  if (!programmer.save(args) && why.empty()) why = "cannot save the emulator state to " + args.simState;
+  return why;
+}
+
+void runCommand(const CommandSpec& spec, const DeviceArgs& args, CliOptions& options, int& exitCode) {
   CliSession session(options, stdout);
   TerminalHost& host = session.host();
   host.setQuiet(options.json);
   host.setProgressBar(::isatty(::fileno(stderr)) != 0);
-  if (spec.op == DeviceOperation::ReadChip && !args.chip.empty() && !session.selectChip(args.chip)) {
-    exitCode = kExitUsage;
-    return;
+  OperationOutcome outcome;
+  std::string why;
+  exitCode = kExitFailed;
+  try {
+    why = runOnProgrammer(spec, args, session, outcome);
+  } catch (const CommandFailure& failure) {
+    why = failure.what();
+    exitCode = failure.exitCode();
+    if (!options.json) std::fprintf(stderr, "%s\n", escapeInvalidUtf8(why).c_str());
   }
-  if (spec.op == DeviceOperation::Download && !loadProgram(session, args, exitCode)) {
-    if (options.json) printJson(false, OperationState::Failed, host, {});
-    return;
-  }
-  Programmer programmer;
-  if (const std::string error = programmer.open(args); !error.empty()) {
-    std::fprintf(stderr, "%s\n", error.c_str());
-    exitCode = kExitUsage;
-    return;
-  }
-
-  OperationGuard guard;
-  const OperationOutcome outcome =
-      runDeviceOperation(spec.op, session.state(), programmer.driver(), programmer.port(), guard);
-  bool ok = outcome.started && outcome.finalState != OperationState::Failed;
-  if (ok && saves) ok = saveProgramFile(session.state(), args.out, outType);
-  if (!programmer.save(args)) ok = false;
+  if (why.empty()) exitCode = kExitOk;
   if (options.json) {
-    printJson(ok, ok ? outcome.finalState : OperationState::Failed, host, outcome);
-  } else if (spec.op == DeviceOperation::QueryUid && ok) {
+    printJson(deviceJson(why.empty() ? outcome.finalState : OperationState::Failed, why, host, outcome));
+  } else if (spec.op == DeviceOperation::QueryUid && why.empty()) {
     std::printf("%s\n", outcome.figure("uid").c_str());
   }
-  exitCode = ok ? kExitOk : kExitFailed;
 }
 
 void addPortsCommand(CLI::App& app, CliOptions& options, int& exitCode) {
   auto* ports = app.add_subcommand("ports", "List the serial ports a programmer may sit on");
   ports->add_flag("--json", options.json, "Print a JSON object");
   ports->callback([&options, &exitCode] {
-    if (!kHaveSerial) {
-      std::fprintf(stderr, "this kt90ctl was built without serial ports; use --sim\n");
-      exitCode = kExitFailed;
-      return;
-    }
+    if (!kHaveSerial) throw CommandFailure(kExitFailed, "this kt90ctl was built without serial ports; use --sim");
     const auto list = serialPorts();
     if (options.json) {
-      JsonWriter json;
-      json.beginObject().key("ok").value(true).key("ports").beginArray();
-      for (const auto& [name, friendly] : list)
-        json.beginObject().key("port").value(name).key("name").value(friendly).endObject();
-      json.endArray().endObject();
-      std::printf("%s\n", json.str().c_str());
+      Json json;
+      json["ok"] = true;
+      json["ports"] = Json::array();
+      for (const auto& [name, friendly] : list) json["ports"].push_back({{"port", name}, {"name", friendly}});
+      printJson(json);
     } else {
       for (const auto& [name, friendly] : list) std::printf("%s\t%s\n", name.c_str(), friendly.c_str());
     }

@@ -1,32 +1,17 @@
 #pragma once
-#include <cstdint>
+#include <nlohmann/json.hpp>
 #include <string>
-#include <string_view>
 
 namespace kt90 {
 
-// A small streaming JSON writer for the CLI's --json output: values are appended in
-// order; commas and quoting are handled here.
-class JsonWriter {
- public:
-  JsonWriter& beginObject();
-  JsonWriter& endObject();
-  JsonWriter& beginArray();
-  JsonWriter& endArray();
-  JsonWriter& key(std::string_view name);
-  JsonWriter& value(std::string_view text);
-  JsonWriter& value(const char* text) { return value(std::string_view(text)); }
-  JsonWriter& value(std::int64_t number);
-  JsonWriter& value(bool flag);
-  JsonWriter& null();
-  const std::string& str() const { return out_; }
+// kt90ctl's --json output: one object per command, keys in the order they are set.
+using Json = nlohmann::ordered_json;
 
- private:
-  void separate();
-  std::string out_;
-  bool needComma_ = false;
-};
+// Prints `object` as one line on standard output. Every text put in is meant to be UTF-8
+// already; a byte that slipped through is replaced rather than ending the program.
+void printJson(const Json& object);
 
-std::string jsonQuote(std::string_view text);
+// What every failed command prints with --json: {"ok":false,"error":why}.
+Json failureJson(const std::string& why);
 
 }  // namespace kt90

@@ -1,5 +1,6 @@
 #include "cli/TerminalHost.h"
 
+#include "core/base/Encoding.h"
 #include "core/base/LocalTime.h"
 
 namespace kt90 {
@@ -14,12 +15,27 @@ std::string terminalLines(const std::string& text) {
   return out;
 }
 
+std::string withoutLineEnds(const std::string& text) {
+  const auto first = text.find_first_not_of(" \r\n");
+  if (first == std::string::npos) return {};
+  const auto last = text.find_last_not_of(" \r\n");
+  return terminalLines(text.substr(first, last - first + 1));
+}
+
 }  // namespace
+
+void TerminalHost::said(const std::string& text) {
+  const std::string line = withoutLineEnds(text);
+  if (line.empty()) return;
+  lastSaid_ = line;
+  ++saidCount_;
+}
 
 void TerminalHost::appendLog(const std::string& text, bool withTime) {
   if (isClearCommand(text)) return;
   const std::string line = (withTime ? logTimeStamp(localNow()) : std::string()) + terminalLines(text);
   logLines_.push_back(line);
+  said(text);
   if (quiet_) return;
   std::fputs(line.c_str(), logStream_);
   if (line.empty() || line.back() != '\n') std::fputc('\n', logStream_);
@@ -37,9 +53,19 @@ void TerminalHost::setProgress(int percent) {
 }
 
 MessageAnswer TerminalHost::messageBox(const std::string& text, MessageButtons buttons) {
-  messages_.push_back(text);
-  std::fprintf(stderr, "%s\n", terminalLines(text).c_str());
+  // Message texts may name files or echo their content: standard error stays UTF-8.
+  const std::string shown = escapeInvalidUtf8(text);
+  messages_.push_back(shown);
+  said(shown);
+  std::fprintf(stderr, "%s\n", terminalLines(shown).c_str());
   return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+}
+
+bool TerminalHost::editText(const EntryRequest&, std::string& text) {
+  if (!entryAnswer_) return false;
+  text = *entryAnswer_;
+  entryAnswer_.reset();
+  return true;
 }
 
 }  // namespace kt90

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,8 +10,8 @@
 namespace kt90 {
 
 // The CLI's host: log lines to a stream (with their time stamps), message boxes to
-// standard error, questions answered No, entry dialogs cancelled. Keeps every log line
-// for --json output.
+// standard error, questions answered No, entry dialogs cancelled unless an answer was
+// given. Keeps every log line for --json output, and what it said last for error texts.
 class TerminalHost : public Host {
  public:
   explicit TerminalHost(std::FILE* logStream) : logStream_(logStream) {}
@@ -21,7 +22,10 @@ class TerminalHost : public Host {
   void setOperationState(OperationState state, const std::string& label) override;
   void setProgress(int percent) override;
   MessageAnswer messageBox(const std::string& text, MessageButtons buttons) override;
-  bool editText(const EntryRequest&, std::string&) override { return false; }
+  bool editText(const EntryRequest& request, std::string& text) override;
+
+  // The text the next entry dialog is answered with (a password given on the command line).
+  void answerNextEntry(std::string text) { entryAnswer_ = std::move(text); }
 
   void setQuiet(bool quiet) { quiet_ = quiet; }
   void setProgressBar(bool on) { progressBar_ = on; }
@@ -30,15 +34,24 @@ class TerminalHost : public Host {
   const std::vector<std::string>& logLines() const { return logLines_; }
   const std::vector<std::string>& messages() const { return messages_; }
   OperationState state() const { return state_; }
+  // Log entries and messages so far, and the last of them (no time stamp, no line end):
+  // lastSaidSince(mark) is it when something was said after saidCount() gave `mark`.
+  std::size_t saidCount() const { return saidCount_; }
+  std::string lastSaidSince(std::size_t mark) const { return saidCount_ > mark ? lastSaid_ : std::string(); }
 
  private:
   std::FILE* logStream_;
+  void said(const std::string& text);
+
   bool quiet_ = false;
   bool progressBar_ = false;
   std::string code_;
   std::string summary_;
   std::vector<std::string> logLines_;
   std::vector<std::string> messages_;
+  std::optional<std::string> entryAnswer_;
+  std::string lastSaid_;
+  std::size_t saidCount_ = 0;
   OperationState state_ = OperationState::Ready;
 };
 

@@ -1,10 +1,26 @@
 // kt90ctl: the program's operations for scripts and production lines.
 #include <CLI/CLI.hpp>
+#include <cstring>
 
 #include "cli/Commands.h"
+#include "cli/FileUnlock.h"
+#include "cli/Json.h"
+
+namespace {
+
+// A usage error may come before the parser has seen --json: look for it on the line.
+bool wantsJson(const kt90::CliOptions& options, int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--json") == 0) return true;
+  }
+  return options.json;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   CLI::App app{"KT90 programmer control"};
+  app.footer(kt90::protectionHelp());
   app.require_subcommand(1);
   // Global options may also follow the command: "kt90ctl chips --lang zh".
   app.fallthrough();
@@ -24,7 +40,14 @@ int main(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);
+    if (wantsJson(options, argc, argv)) kt90::printJson(kt90::failureJson(e.what()));
     return kt90::kExitUsage;
+  } catch (const kt90::CommandFailure& failure) {
+    kt90::reportFailure(failure, options.json);
+    return failure.exitCode();
+  } catch (const std::exception& e) {
+    kt90::reportFailure(kt90::CommandFailure(kt90::kExitFailed, e.what()), options.json);
+    return kt90::kExitFailed;
   }
   return exitCode;
 }
