@@ -5,6 +5,7 @@
 #include "cli/Commands.h"
 #include "cli/FileUnlock.h"
 #include "cli/Json.h"
+#include "core/base/Encoding.h"
 
 namespace {
 
@@ -22,6 +23,10 @@ int main(int argc, char** argv) {
   CLI::App app{"KT90 programmer control"};
   app.footer(kt90::protectionHelp());
   app.require_subcommand(1);
+  // Usage errors may echo a file name given on the line: standard error stays UTF-8.
+  app.failure_message([](const CLI::App* failed, const CLI::Error& error) {
+    return kt90::escapeInvalidUtf8(CLI::FailureMessage::simple(failed, error));
+  });
   // Global options may also follow the command: "kt90ctl chips --lang zh".
   app.fallthrough();
   kt90::CliOptions options;

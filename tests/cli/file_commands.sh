@@ -66,5 +66,50 @@ expect_exit 2 "$ctl" --data-dir "$data" convert "$s/blink_vk1620.vk" "$work/q.tx
 [ ! -e "$work/q.vk" ] || fail "a refused convert wrote a file"
 expect_exit 1 "$ctl" --data-dir "$data" convert "$s/blink_vk1620.vk" "$work/no/dir/q.vk"
 
+# A protected file (password 1234ABCD): its code and its protection need --unlock with the
+# password; refused commands exit 1, say why and write nothing. Columns: --unlock value
+# (- none), exit code, code words on stdout (y/n/-), command.
+p=$s/blink_qd46k300t1_limited.vk
+while read -r unlock want code cmd; do
+  rm -f "$work"/u.*
+  read -r -a words <<<"$cmd"
+  opt=()
+  [ "$unlock" = - ] || opt=(--unlock "$unlock")
+  expect_exit "$want" "$ctl" --data-dir "$data" "${words[@]}" "${opt[@]}"
+  if [ "$want" -ne 0 ]; then
+    grep -q "password" "$work/err" || fail "no reason given: $cmd --unlock $unlock"
+    ! compgen -G "$work/u.*" >/dev/null || fail "refused '$cmd' wrote a file"
+  fi
+  case $code in
+    y) has "2805 3FFF" ;;
+    n) ! grep -q "2805" "$work/out" || fail "'$cmd' without the password shows code words" ;;
+  esac
+done <<TABLE
+-        1 - convert $p $work/u.hex
+12345678 1 - convert $p $work/u.hex
+1234abcd 0 - convert $p $work/u.hex
+-        1 - convert $p $work/u.bin
+-        1 - convert $p $work/u.vk --program-limit 0
+-        1 - convert $p $work/u.vk --download-limit 9
+-        1 - convert $p $work/u.vk --password 0
+12345678 1 - convert $p $work/u.vk --program-limit 1000
+1234ABCD 0 - convert $p $work/u.vk --program-limit 0
+-        0 n dump $p
+12345678 1 n dump $p
+1234ABCD 0 y dump $p
+-        0 n info $p
+12345678 1 n info $p
+1234ABCD 0 n info $p
+TABLE
+# A copy made without the password stays as protected as its source.
+expect_exit 0 "$ctl" --data-dir "$data" convert "$p" "$work/copy.vk"
+expect_exit 0 "$ctl" --data-dir "$data" info "$work/copy.vk" --json
+has '"programLimit":1000'
+has '"downloadLimit":3'
+has '"hasPassword":true'
+expect_exit 1 "$ctl" --data-dir "$data" convert "$work/copy.vk" "$work/copy.hex"
+expect_exit 0 "$ctl" --data-dir "$data" dump "$work/copy.vk" --unlock 1234ABCD
+has "2805 3FFF"
+
 [ "$failures" -eq 0 ] && echo "all CLI file command checks passed"
 exit "$failures"
