@@ -21,7 +21,10 @@ bool wantsJson(const kt90::CliOptions& options, int argc, char** argv) {
 
 int main(int argc, char** argv) {
   CLI::App app{"KT90 programmer control"};
-  app.footer(kt90::protectionHelp());
+  app.footer(
+      "Exit codes: 0 success, 1 failure, 2 wrong usage. With --json every outcome is one JSON object;\n"
+      "a failure has \"ok\": false and an \"error\" text saying why.\n\n" +
+      kt90::protectionHelp());
   app.require_subcommand(1);
   // Usage errors may echo a file name given on the line: standard error stays UTF-8.
   app.failure_message([](const CLI::App* failed, const CLI::Error& error) {
