@@ -55,6 +55,7 @@ done <<'TABLE'
 2 stats --sim s.state --port /dev/null
 2 stats --sim damaged.state
 - uid --port /dev/kt90-no-such-port
+- stats --port /dev/kt90-no-such-port
 2 download --sim s.state junk.hex --chip NO_SUCH_CHIP
 1 download --sim s.state junk.hex --chip VK1620
 1 download --sim s.state firmware_checked.bin --chip QD46K300T1
