@@ -167,7 +167,8 @@ RunResult Emulator::programChip() {
   StoredProgram p;
   if (auto error = loadStored(storage_, p)) return fail(*error);
   if (!keepChip || faults.wrongChip) identifyChipAs(chip_, p, faults.wrongChip);
-  if (!chip_.present) return fail(result::kPlacement);
+  // A chip that never answers once powered is as good as none.
+  if (!chip_.present || faults.chipNeverReady) return fail(result::kPlacement);
   if (!chipIdMatches(chip_, p)) return fail(result::kChipId);
   if (p.programLimit != 0 && runState.limitUsed >= p.programLimit) return fail(result::kProgramLimit);
 

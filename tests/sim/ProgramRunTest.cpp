@@ -86,8 +86,8 @@ TEST_F(ProgramRun, OptionVerifyFailureIsAConfigurationError) {
   EXPECT_EQ(emulator.programChip().code, result::kConfiguration);
 }
 
-// The chip in the socket is checked as a real programmer checks it: its model by the ID
-// bytes the program names, its word width, and every word it was given.
+// The chip in the socket is checked as a real programmer checks it: that it answers, its
+// model by the ID bytes the program names, its word width, and every word it was given.
 TEST_F(ProgramRun, ChipOfAnotherModelOrWidthIsRefused) {
   // As the chip loader leaves a program for a 14-bit chip with ID 0xF0 at 0x200B.
   StoredProgram made = small();
@@ -126,6 +126,8 @@ TEST_F(ProgramRun, ChipOfAnotherModelOrWidthIsRefused) {
       {"16-bit socket", [](StoredProgram&, Emulator& e) { e.chipWordWidth = 16; }, result::kChipId},
       {"word wider than the chip", [](StoredProgram& p, Emulator&) { p.code[5] = 0xFFFF; }, result::kChipId},
       {"no ID named", [](StoredProgram& p, Emulator&) { p.chipIds = {}; }, std::nullopt},
+      {"chip that never gets ready", [](StoredProgram&, Emulator& e) { ASSERT_EQ(applyFault(e, "never-ready"), ""); },
+       result::kPlacement},
       {"weak cell", [](StoredProgram&, Emulator& e) { ASSERT_EQ(applyFault(e, "verify-fail"), ""); }, result::kVerify},
   };
   for (const Case& c : cases) {
