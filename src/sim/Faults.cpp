@@ -35,6 +35,8 @@ const std::vector<FaultSpec>& faultSpecs() {
       {"corrupt=ADDR", "read the storage byte at ADDR back inverted"},
       {"disconnect=N", "answer N transfers, then disconnect"},
       {"never-ready", "a powered chip never gets ready"},
+      {"wrong-chip", "the socket holds a chip of another model (result code 12)"},
+      {"verify-fail", "the chip keeps one bit a run programs (result code 4)"},
       {"erased", "start with the data storage erased (all 0xFF)"},
       {"latency=MS", "take at least MS milliseconds per transfer"},
   };
@@ -71,6 +73,10 @@ std::string applyFault(Emulator& emulator, std::string_view spec) {
     if ((error = needsNumber(UINT64_MAX)).empty()) f.disconnectAfter = *number;
   } else if (name == "never-ready") {
     if ((error = takesNothing()).empty()) f.chipNeverReady = true;
+  } else if (name == "wrong-chip") {
+    if ((error = takesNothing()).empty()) f.wrongChip = true;
+  } else if (name == "verify-fail") {
+    if ((error = takesNothing()).empty()) f.verifyFail = true;
   } else if (name == "erased") {
     if ((error = takesNothing()).empty()) emulator.eraseStorage();
   } else if (name == "latency") {

@@ -22,8 +22,12 @@ struct Faults {
   std::optional<std::uint32_t> corruptReadAddress;
   // Answers this many transfers, then is gone for good (a pulled cable).
   std::optional<std::uint64_t> disconnectAfter;
-  // A powered chip never reports ready.
+  // A powered chip never reports ready; a programming run finds no chip.
   bool chipNeverReady = false;
+  // The chip put in the socket is of another model: its identification bytes differ.
+  bool wrongChip = false;
+  // The chip has a weak cell: the first code bit a run clears stays 1, so verify fails.
+  bool verifyFail = false;
   // Shortest time from a request to its reply.
   std::chrono::microseconds latency{0};
 

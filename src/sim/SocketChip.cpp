@@ -22,6 +22,20 @@ bool SocketChip::isBlank(std::size_t words) const {
                      [this](std::uint16_t w) { return w == blank_; });
 }
 
+bool SocketChip::identifies(std::uint32_t wordAddress) {
+  return wordAddress >= chipmap::kOptionWords && wordAddress < chipmap::kOptionWords + chipmap::kOptionCount;
+}
+
+std::optional<std::uint8_t> SocketChip::idByte(std::uint32_t wordAddress) const {
+  if (!identifies(wordAddress)) return std::nullopt;
+  return static_cast<std::uint8_t>(options_[wordAddress - chipmap::kOptionWords]);
+}
+
+void SocketChip::setIdByte(std::uint32_t wordAddress, std::uint8_t id) {
+  if (identifies(wordAddress))
+    options_[wordAddress - chipmap::kOptionWords] = static_cast<std::uint16_t>((blank_ & 0xFF00) | id);
+}
+
 std::optional<std::vector<std::uint8_t>> SocketChip::read(std::uint32_t wordAddress, std::uint32_t count) const {
   if (count % 2 != 0) return std::nullopt;
   const std::uint32_t words = count / 2;

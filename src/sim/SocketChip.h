@@ -46,6 +46,13 @@ class SocketChip {
 
   bool isBlank(std::size_t words) const;
 
+  // Identification bytes sit in the low byte of option words the factory programmed; a
+  // blank word reads 0xFF. nullopt outside the option words: no chip identifies itself there.
+  static bool identifies(std::uint32_t wordAddress);
+  std::optional<std::uint8_t> idByte(std::uint32_t wordAddress) const;
+  // Makes this a chip of the model whose byte at `wordAddress` is `id`.
+  void setIdByte(std::uint32_t wordAddress, std::uint8_t id);
+
   // `count` bytes at chip word `wordAddress` (code from 0, option words at 0x2000), low
   // byte first; nullopt outside the chip.
   std::optional<std::vector<std::uint8_t>> read(std::uint32_t wordAddress, std::uint32_t count) const;

@@ -76,12 +76,16 @@ TEST(Faults, SwitchesByNameAndRejectsNonsense) {
   EXPECT_EQ(e.storage()[0x1234], 0xFF);
   EXPECT_EQ(applyFault(e, "refuse"), "");
   EXPECT_TRUE(e.faults.refuses(0x17));
+  EXPECT_EQ(applyFault(e, "wrong-chip"), "");
+  EXPECT_TRUE(e.faults.wrongChip);
+  EXPECT_EQ(applyFault(e, "verify-fail"), "");
+  EXPECT_TRUE(e.faults.verifyFail);
 
-  for (const char* bad :
-       {"", "bogus", "refuse=0x100", "corrupt", "corrupt=12z", "disconnect=-1", "no-reply=1", "latency=99999"}) {
+  for (const char* bad : {"", "bogus", "refuse=0x100", "corrupt", "corrupt=12z", "disconnect=-1", "no-reply=1",
+                          "latency=99999", "wrong-chip=1"}) {
     EXPECT_NE(applyFault(e, bad), "") << bad;
   }
-  EXPECT_EQ(faultSpecs().size(), 7u);
+  EXPECT_EQ(faultSpecs().size(), 9u);
 }
 
 TEST(Faults, DisconnectCountsTransfersAndNeverComesBack) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
+
 #include "StoredProgram.h"
 #include "core/programmer/Commands.h"
 #include "sim/Emulator.h"
@@ -81,6 +84,64 @@ TEST_F(ProgramRun, OptionVerifyFailureIsAConfigurationError) {
   emulator.keepChip = true;
   emulator.chip().burnOption(0, 0x0000);
   EXPECT_EQ(emulator.programChip().code, result::kConfiguration);
+}
+
+// The chip in the socket is checked as a real programmer checks it: that it answers, its
+// model by the ID bytes the program names, its word width, and every word it was given.
+TEST_F(ProgramRun, ChipOfAnotherModelOrWidthIsRefused) {
+  // As the chip loader leaves a program for a 14-bit chip with ID 0xF0 at 0x200B.
+  StoredProgram made = small();
+  for (int i = 0; i < 16; ++i) {
+    if (!((made.optionMask >> i) & 1)) made.options[i] = 0x3FFF;
+  }
+  made.chipIds = {{{0xF0, 0x200B}, {0xF1, 0x200C}}};
+  struct Case {
+    const char* what;
+    std::function<void(StoredProgram&, Emulator&)> change;
+    std::optional<std::uint8_t> code;  // none: the run passes
+  };
+  const Case cases[] = {
+      {"the right chip", [](StoredProgram&, Emulator&) {}, std::nullopt},
+      {"another model", [](StoredProgram&, Emulator& e) { ASSERT_EQ(applyFault(e, "wrong-chip"), ""); },
+       result::kChipId},
+      {"kept chip without an ID",
+       [](StoredProgram&, Emulator& e) {
+         e.keepChip = true;
+         e.chip().makeBlank(14);
+       },
+       result::kChipId},
+      {"kept chip showing the second ID",
+       [](StoredProgram&, Emulator& e) {
+         e.keepChip = true;
+         e.chip().makeBlank(14);
+         e.chip().setIdByte(0x200C, 0xF1);
+       },
+       std::nullopt},
+      {"program for a 16-bit chip",
+       [](StoredProgram& p, Emulator&) {
+         for (int i = 1; i < 13; ++i) p.options[i] = 0xFFFF;
+         p.options[14] = p.options[15] = 0xFFFF;
+       },
+       result::kChipId},
+      {"16-bit socket", [](StoredProgram&, Emulator& e) { e.chipWordWidth = 16; }, result::kChipId},
+      {"word wider than the chip", [](StoredProgram& p, Emulator&) { p.code[5] = 0xFFFF; }, result::kChipId},
+      {"no ID named", [](StoredProgram& p, Emulator&) { p.chipIds = {}; }, std::nullopt},
+      {"chip that never gets ready", [](StoredProgram&, Emulator& e) { ASSERT_EQ(applyFault(e, "never-ready"), ""); },
+       result::kPlacement},
+      {"weak cell", [](StoredProgram&, Emulator& e) { ASSERT_EQ(applyFault(e, "verify-fail"), ""); }, result::kVerify},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Emulator e(clock);
+    e.setVersionText("KT90 DB V4.0");
+    StoredProgram p = made;
+    c.change(p, e);
+    ASSERT_TRUE(p.writeTo([&e](std::uint32_t a, ByteView b) { return e.writeData(a, b); }));
+    const RunResult run = e.programChip();
+    EXPECT_EQ(run.ok, !c.code);
+    EXPECT_EQ(run.code, c.code.value_or(0));
+    EXPECT_EQ(e.counters.total, 1u);
+  }
 }
 
 TEST_F(ProgramRun, RollingCodeAdvancesByItsStepUntilItOverflows) {

@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "core/base/Bytes.h"
@@ -22,6 +23,8 @@ struct StoredProgram {
   std::array<std::uint8_t, 4> calibrationHeader{};
   std::vector<std::array<std::uint8_t, 12>> calibration;  // count = header byte 0
   Bytes rolCode;                                          // stored length; rolling code on when set
+  // ChipID and ChipID2 with their chip word addresses, as the ConfigBlock holds them.
+  std::array<std::pair<std::uint8_t, std::uint16_t>, 2> chipIds{};
 
   // Sets a rolling code of `length` serial bytes starting at `start` (little-endian),
   // written as MOVLW at `addresses`, advanced by `step`.
@@ -66,6 +69,10 @@ struct StoredProgram {
     Bytes block(32, 0);
     for (int i = 8; i < 16; ++i) writeU16(&block[2 * (i - 8)], options[i]);
     writeU16(&block[16], optionMask);
+    block[29] = chipIds[0].first;
+    writeU16(&block[30], chipIds[0].second);
+    block[26] = chipIds[1].first;
+    writeU16(&block[27], chipIds[1].second);
     return block;
   }
 

@@ -44,8 +44,8 @@ class CKT90Driver {
 
   // Stores up to `length` reply bytes of the last command into `buffer`, waiting at most
   // `timeout` units of kWaitUnitMs for them; bytes that did not arrive are left as they
-  // were, so callers pre-fill the buffer and judge its content. true = all `length` bytes
-  // arrived.
+  // were. true only when all `length` bytes arrived: on false the operations read nothing
+  // of the buffer as a value (a short reply is no reply).
   virtual bool WaitData(std::uint8_t* buffer, std::uint32_t length, std::uint32_t timeout) = 0;
 
   // Data storage (StorageMap.h). At most 32 bytes per call. Result = bytes moved: `length`

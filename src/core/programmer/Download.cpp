@@ -96,24 +96,25 @@ bool programOneChip(OperationRun& run, bool rollingCodeOn) {
   CKT90Driver& driver = run.driver;
   std::array<std::uint8_t, reply::kRollingCodeSize> buffer{};
   buffer.fill(0xFF);
-  driver.SendCmd(CMD_PROGRAM);
-  driver.WaitData(buffer.data(), 1, kAckWait);
-  if (buffer[0] != reply::kProgramOk) {
+  if (driver.SendCmd(CMD_PROGRAM) != 1 || !driver.WaitData(buffer.data(), 1, kAckWait) ||
+      buffer[0] != reply::kProgramOk) {
     run.log(TextId::SendCmdProgramFailed);
     return false;
   }
   buffer.fill(0xFF);
-  driver.WaitData(buffer.data(), 1, kRunWait);
-  if (buffer[0] != reply::kProgramOk) {
+  if (!driver.WaitData(buffer.data(), 1, kRunWait) || buffer[0] != reply::kProgramOk) {
+    // A code that never came stays 0xFF, which logs "Connect programmer fail!".
     buffer.fill(0xFF);
-    driver.WaitData(buffer.data(), 1, kCodeWait);
+    if (driver.WaitData(buffer.data(), 1, kCodeWait)) run.addFigure("resultCode", std::to_string(buffer[0]));
     run.state.appendLog(resultCodeText(buffer[0], run.language));
-    run.addFigure("resultCode", std::to_string(buffer[0]));
     return false;
   }
   if (rollingCodeOn) {
     buffer.fill(0xFF);
-    driver.WaitData(buffer.data(), reply::kRollingCodeSize, kCodeWait);
+    if (!driver.WaitData(buffer.data(), reply::kRollingCodeSize, kCodeWait)) {
+      run.log(TextId::RollingCodeReplyMissing);
+      return false;
+    }
     run.log(TextId::RollingCodeReply, static_cast<unsigned>(buffer[0]), static_cast<unsigned>(buffer[1]),
             static_cast<unsigned>(buffer[2]), static_cast<unsigned>(buffer[3]));
     run.addFigure("rollingCode", formatText("%02X%02X%02X%02X", buffer[0], buffer[1], buffer[2], buffer[3]));
@@ -125,7 +126,11 @@ bool programOneChip(OperationRun& run, bool rollingCodeOn) {
 bool restartProgrammer(OperationRun& run) {
   std::array<std::uint8_t, eeprom::kSize> erased{};
   erased.fill(eeprom::kErased);
-  run.driver.WriteEEPROM(erased.data(), 0, eeprom::kSize);
+  // A programmer that keeps its old EEPROM state must not be reported as ready.
+  if (run.driver.WriteEEPROM(erased.data(), 0, eeprom::kSize) != eeprom::kSize) {
+    run.log(TextId::WriteFailure, 0u, static_cast<unsigned>(eeprom::kSize));
+    return false;
+  }
   if (run.driver.SendCmd(CMD_SoftReset) != 1) {
     run.log(TextId::SendCmdSoftResetFailed);
     return false;

@@ -75,6 +75,11 @@ OperationState runHardwareTest(OperationRun& run) {
   const std::string where = files.whereLine(files.readPath(kHwTestFileName), run.language);
   if (!where.empty()) run.state.appendLog(where);
   const std::uint32_t result = run.driver.HardwareModify(hardwareTestSelection(files));
+  // No answer says nothing about any test: no result line, no test names.
+  if (result == CKT90Driver::kHardwareNoAnswer) {
+    run.log(TextId::HardwareTestNoAnswer);
+    return OperationState::Failed;
+  }
   run.log(TextId::HardwareModifyResult, result);
   run.addFigure("hardwareResult", formatText("0x%08X", result));
   if (result == 0) return OperationState::Passed;

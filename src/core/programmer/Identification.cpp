@@ -50,8 +50,12 @@ Identity identifyProgrammer(OperationRun& run) {
     run.log(TextId::SendCmdVersionFailed);
     return identity;
   }
+  // A reply that never came is no version: an empty text would pass the version check.
   std::array<std::uint8_t, reply::kVersionSize> buffer{};
-  driver.WaitData(buffer.data(), reply::kVersionSize, 1);
+  if (!driver.WaitData(buffer.data(), reply::kVersionSize, 1)) {
+    run.log(TextId::VersionReplyMissing);
+    return identity;
+  }
   bool terminated = true;
   const std::string version = versionFromReply(buffer, terminated);
   if (!terminated) run.log(TextId::VersionReplyUnterminated);
@@ -66,7 +70,7 @@ Identity identifyProgrammer(OperationRun& run) {
   // A reply cut short would give a U_ID of zeros, which no list should match or gain.
   identity.uid = readAppIdReply(driver);
   if (!identity.uid) {
-    run.log(TextId::SendCmdAppIdFailed);
+    run.log(TextId::UidReplyShort);
     return identity;
   }
   run.log(TextId::IdentifiedUid, uidLogText(*identity.uid).c_str());
@@ -92,13 +96,16 @@ bool checkFirmwareVersion(OperationRun& run, const Identity& identity) {
 
 std::optional<ProgrammerUid> queryProgrammerUid(OperationRun& run, const std::string& portName) {
   DeviceSession session(run.driver);
-  if (!session.open(portName)) return std::nullopt;
+  if (!session.open(portName)) {
+    run.log(TextId::DeviceNotConnected);
+    return std::nullopt;
+  }
   if (run.driver.SendCmd(CMD_APP_ID) != 1) {
     run.log(TextId::SendCmdAppIdFailed);
     return std::nullopt;
   }
   const std::optional<ProgrammerUid> uid = readAppIdReply(run.driver);
-  if (!uid) run.log(TextId::SendCmdAppIdFailed);
+  if (!uid) run.log(TextId::UidReplyShort);
   return uid;
 }
 

@@ -25,8 +25,8 @@ std::string uidLogText(const ProgrammerUid& uid);
 std::string uidHex(const ProgrammerUid& uid);
 
 // Version text and U_ID of the open programmer, logged; an accepted U_ID also becomes the
-// working state's connectedUid. A refused command leaves its value absent; the operation
-// goes on.
+// working state's connectedUid. A refused command, or a reply that did not arrive whole,
+// leaves its value absent (and says so); the operation goes on.
 Identity identifyProgrammer(OperationRun& run);
 
 // A version containing "DB" (which "DBGPRO" contains too) is a debugger-type programmer.
@@ -39,7 +39,7 @@ bool firmwareSupported(const std::optional<std::string>& version, const std::str
 bool checkFirmwareVersion(OperationRun& run, const Identity& identity);
 
 // The U_ID query of the U_ID settings: its own open, CMD_APP_ID and close; no version
-// exchange, no state change. Nothing is logged when the port does not open.
+// exchange, no state change. Every failure logs its reason, a port that does not open too.
 std::optional<ProgrammerUid> queryProgrammerUid(OperationRun& run, const std::string& portName);
 
 }  // namespace kt90

@@ -16,10 +16,14 @@ constexpr std::uint32_t kPowerSettleMs = 200;
 constexpr int kStatusPolls = 50;
 constexpr std::uint32_t kStatusPollMs = 10;
 
+// A status that was not answered ends the wait: 50 more unanswered polls would only hold
+// the line for 50 reply timeouts.
 bool waitUntilReady(OperationRun& run) {
   run.pause(kPowerSettleMs);
   for (int poll = 0; poll < kStatusPolls; ++poll) {
-    if (run.driver.GetStatus() == 1) return true;
+    const int status = run.driver.GetStatus();
+    if (status == 1) return true;
+    if (status < 0) return false;
     run.pause(kStatusPollMs);
   }
   return false;

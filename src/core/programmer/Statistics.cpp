@@ -24,9 +24,12 @@ OperationState runStatistics(OperationRun& run) {
     run.log(TextId::SendCmdOperNumFailed);
     return OperationState::Failed;
   }
-  // A programmer that does not answer in time leaves the counters at 0.
+  // Counters that never arrived are no figures: zeros would read as an idle programmer.
   std::array<std::uint8_t, reply::kOperNumSize> buffer{};
-  run.driver.WaitData(buffer.data(), reply::kOperNumSize, kCountersWait);
+  if (!run.driver.WaitData(buffer.data(), reply::kOperNumSize, kCountersWait)) {
+    run.log(TextId::CountersNoReply);
+    return OperationState::Failed;
+  }
   const std::uint32_t total = readU32(&buffer[0]);
   const std::uint32_t successes = readU32(&buffer[4]);
   const double yield = yieldPercent(total, successes);

@@ -135,11 +135,62 @@ TEST_F(Ops, VersionReplyWithoutItsEndIsBounded) {
   EXPECT_EQ(outcome.figure("firmwareVersion"), std::string(32, 'A'));
 }
 
-TEST_F(Ops, CountersThatNeverArriveReadAsZero) {
+// A reply that arrives short never counts: the operation fails with the line that says so and
+// shows no figure made of the bytes that did not come.
+TEST_F(Ops, RepliesThatArriveShortAreNeverReadAsValues) {
+  struct Case {
+    DeviceOperation op;
+    const char* version;
+    std::uint8_t command;
+    std::vector<Bytes> replies;
+    TextId reason;
+    const char* neverLogged;
+    const char* figure;
+  };
+  const Case cases[] = {
+      {DeviceOperation::QueryUid,
+       "KT90 V5.2",
+       CMD_APP_ID,
+       {Bytes(20, 0)},
+       TextId::UidReplyShort,
+       "SendCmd(CMD_APP_ID) fail!",
+       "uid"},
+      {DeviceOperation::Statistics,
+       "KT90 V5.2",
+       CMD_GET_OPER_NUM[0],
+       {Bytes(4, 0)},
+       TextId::CountersNoReply,
+       "Total number",
+       "total"},
+      {DeviceOperation::Download,
+       "KT90 V5.2",
+       CMD_GET_VERSION,
+       {Bytes{}},
+       TextId::FirmwareVersionUnknown,
+       "Read firmware version",
+       "firmwareVersion"},
+      {DeviceOperation::Download,
+       "KT90DB V5.2",
+       CMD_PROGRAM,
+       {{0x00}, {0x00}, {0x34, 0x12}},
+       TextId::RollingCodeReplyMissing,
+       "ROL_CODE",
+       "rollingCode"},
+  };
   start(prepared([](sim::Emulator& e) { e.counters = {5, 4}; }));
-  scriptReplies(CMD_GET_OPER_NUM[0], {Bytes{}});
-  EXPECT_EQ(run(DeviceOperation::Statistics).finalState, OperationState::Passed);
-  EXPECT_EQ(host.log.back(), "Total number: 0,Successes: 0,Quality 0.00%\r\n");
+  selectChip("QD46K300T1");  // its definition asks for the version check
+  setRollingCode(state->image(), 1);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(msg(c.reason));
+    emulator().setVersionText(c.version);
+    scriptReplies(c.command, c.replies);
+    const auto outcome = run(c.op);
+    EXPECT_EQ(outcome.finalState, OperationState::Failed);
+    EXPECT_TRUE(host.logHas(msg(c.reason)));
+    EXPECT_FALSE(host.logContains(c.neverLogged));
+    EXPECT_EQ(outcome.figure(c.figure), "");
+    EXPECT_TRUE(tracker->closedEveryTime());
+  }
 }
 
 }  // namespace

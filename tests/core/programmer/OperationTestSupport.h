@@ -70,7 +70,7 @@ class RecordingHost : public Host {
 };
 
 // Forwards every call to a real driver, keeps track of the session and lets a test stand in
-// for a WaitData reply (return true from `onWaitData` to take the call over).
+// for a WaitData reply (`onWaitData` returns the call's result to take it over).
 class TrackingDriver : public CKT90Driver {
  public:
   explicit TrackingDriver(CKT90Driver& inner) : inner_(inner) {}
@@ -79,7 +79,7 @@ class TrackingDriver : public CKT90Driver {
   int opens = 0, closes = 0, powerOffs = 0;
   std::uint64_t writes = 0;
   std::optional<std::uint8_t> lastCommand;
-  std::function<bool(std::uint8_t*, std::uint32_t)> onWaitData;
+  std::function<std::optional<bool>(std::uint8_t*, std::uint32_t)> onWaitData;
   std::function<void()> onOpen;
 
   bool OpenDevice(const std::string& port) override {
@@ -103,7 +103,7 @@ class TrackingDriver : public CKT90Driver {
   }
   int SendCmd(const std::uint8_t* feature) override { return inner_.SendCmd(feature); }
   bool WaitData(std::uint8_t* buffer, std::uint32_t length, std::uint32_t timeout) override {
-    if (onWaitData && onWaitData(buffer, length)) return true;
+    if (const std::optional<bool> taken = onWaitData ? onWaitData(buffer, length) : std::nullopt) return *taken;
     return inner_.WaitData(buffer, length, timeout);
   }
   std::uint32_t WriteData(const std::uint8_t* b, std::uint32_t a, std::uint32_t l) override {
