@@ -180,7 +180,7 @@ std::string runOnProgrammer(const CommandSpec& spec, const DeviceArgs& args, Cli
   if (!outcome.started || outcome.finalState == OperationState::Failed) {
     why = host.lastSaidSince(mark);
     if (why.empty()) {
-      // The U_ID query is silent when the port does not open, as in the window's dialog.
+      // A failure the operation did not explain still gets a reason.
       why = std::string(spec.name) + ": no answer from a programmer on " + programmer.port() +
             " (the port cannot be opened, or nothing answered)";
       state.appendLog(why);
