@@ -8,8 +8,8 @@
 #include "core/app/Host.h"
 #include "core/app/HostReporter.h"
 #include "core/app/OperatingMode.h"
+#include "core/app/OperationLogHost.h"
 #include "core/app/ProfileStore.h"
-#include "core/app/RecordingHost.h"
 #include "core/app/Settings.h"
 #include "core/base/Bytes.h"
 #include "core/chip/ChipInfo.h"
@@ -98,12 +98,12 @@ class WorkingState {
   JournalSink* journal() const { return journal_; }
   void setJournal(JournalSink* journal) { journal_ = journal; }
   // Keeps the log entries of the operation under way for its record.
-  RecordingHost& recordingHost() { return host_; }
+  OperationLogHost& operationLog() { return host_; }
 
  private:
   void fillChipList();
 
-  RecordingHost host_;
+  OperationLogHost host_;
   ProfileStore& profile_;
   HostReporter reporter_;
   std::string programDir_;

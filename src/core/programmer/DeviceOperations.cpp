@@ -104,9 +104,9 @@ OperationOutcome runDeviceOperation(DeviceOperation op, WorkingState& state, CKT
   outcome.started = true;
   FinishedOperation finished{op, portName, std::chrono::system_clock::now(), {}, {}};
   const auto clock = std::chrono::steady_clock::now();
-  state.recordingHost().startRecording();
+  state.operationLog().startRecording();
   outcome.finalState = runStarted(op, state, driver, portName, outcome);
-  finished.log = state.recordingHost().stopRecording();
+  finished.log = state.operationLog().stopRecording();
   finished.duration = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - clock);
   journalOperation(std::move(finished), outcome, state);
   return outcome;

@@ -1,7 +1,10 @@
 #include "core/programmer/JournalEntry.h"
 
 #include <charconv>
+#include <filesystem>
+#include <system_error>
 
+#include "core/base/FileIo.h"
 #include "core/journal/JournalLocation.h"
 #include "core/journal/JournalTime.h"
 #include "core/progfile/Checksums.h"
@@ -20,7 +23,10 @@ std::optional<std::int64_t> numberFigure(const OperationOutcome& outcome, const 
 }
 
 void addProgram(JournalRecord& record, const WorkingState& state) {
-  record.file = state.fileName();
+  std::error_code error;
+  const std::filesystem::path file = pathFromUtf8(state.fileName());
+  const std::filesystem::path absolute = file.empty() ? file : std::filesystem::absolute(file, error);
+  record.file = pathToUtf8(error ? file : absolute);
   record.model = state.chipModelName();
   // The checksum computes the signature into the image: work on a copy.
   ProgramImage image = state.image();

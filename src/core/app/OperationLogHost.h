@@ -1,5 +1,8 @@
 #pragma once
+#include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/app/Host.h"
@@ -7,15 +10,14 @@
 namespace kt90 {
 
 // Passes everything on to the user interface's host and, while recording, also keeps the
-// log entries: the operation frame takes them into the production journal.
-class RecordingHost : public Host {
+// log entries of the thread that started recording (the operation's own; a line from
+// elsewhere, such as the refusal of a second operation, is not part of it): the operation
+// frame takes them into the production journal.
+class OperationLogHost : public Host {
  public:
-  explicit RecordingHost(Host& inner) : inner_(inner) {}
+  explicit OperationLogHost(Host& inner) : inner_(inner) {}
 
-  void startRecording() {
-    recorded_.clear();
-    recording_ = true;
-  }
+  void startRecording();
   // The entries since startRecording, without "CLEAR" and trailing line breaks.
   std::vector<std::string> stopRecording();
 
@@ -33,7 +35,8 @@ class RecordingHost : public Host {
 
  private:
   Host& inner_;
-  bool recording_ = false;
+  std::mutex mutex_;
+  std::optional<std::thread::id> recordingThread_;
   std::vector<std::string> recorded_;
 };
 
