@@ -4,7 +4,8 @@
 # puts Qt's own dialogs into Chinese; poppler-utils, appstream
 # and desktop-file-utils check what is shipped; dpkg-dev makes the Debian package.
 set -euo pipefail
-packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev python3
+packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev python3
+          libsqlite3-dev nlohmann-json3-dev
           qt6-base-dev qt6-serialport-dev qt6-tools-dev libgl-dev clang libclang-rt-14-dev xvfb xauth
           fonts-wqy-microhei qt6-translations-l10n poppler-utils appstream desktop-file-utils dpkg-dev)
 missing=()

@@ -6,8 +6,10 @@
 #include "cli/Json.h"
 #include "core/app/OpenProgramFile.h"
 #include "core/app/ProgramDir.h"
+#include "core/app/WritableFiles.h"
 #include "core/base/Encoding.h"
 #include "core/base/FileIo.h"
+#include "core/journal/JournalLocation.h"
 #include "core/text/Language.h"
 
 namespace kt90 {
@@ -30,6 +32,14 @@ CliSession::CliSession(const CliOptions& options, std::FILE* logStream) : host_(
   profile_.writeInt(profile::kLanguage, options.language == "zh" ? kChinese : kEnglish);
   state_ = std::make_unique<WorkingState>(host_, profile_, resolveDataDir(options.dataDir));
   state_->start();
+  if (const auto path = journalPath(options)) {
+    journal_ = std::make_unique<JournalFile>(*path);
+    state_->setJournal(journal_.get());
+  }
+}
+
+std::optional<std::string> journalPath(const CliOptions& options) {
+  return journalLocation(options.journal, std::getenv("KT90_JOURNAL"), userDataDir(currentUserEnvironment()));
 }
 
 void CliSession::selectChip(const std::string& model, int exitCode) {

@@ -7,6 +7,7 @@
 #include "cli/TerminalHost.h"
 #include "core/app/ProfileStore.h"
 #include "core/app/WorkingState.h"
+#include "core/journal/JournalFile.h"
 
 namespace kt90 {
 
@@ -31,7 +32,11 @@ struct CliOptions {
   std::string dataDir;          // --data-dir
   std::string language = "en";  // --lang en|zh
   bool json = false;            // --json
+  std::string journal;          // --journal PATH|off
 };
+
+// The production journal this run writes and reads; none when it is off.
+std::optional<std::string> journalPath(const CliOptions& options);
 
 class CliSession {
  public:
@@ -49,6 +54,7 @@ class CliSession {
  private:
   TerminalHost host_;
   MemoryProfile profile_;
+  std::unique_ptr<JournalFile> journal_;
   std::unique_ptr<WorkingState> state_;
 };
 

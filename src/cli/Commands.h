@@ -11,5 +11,7 @@ void addChipCommands(CLI::App& app, CliOptions& options, int& exitCode);
 void addFileCommands(CLI::App& app, CliOptions& options, int& exitCode);
 // Commands that reach a programmer (--port NAME or --sim STATEFILE).
 void addDeviceCommands(CLI::App& app, CliOptions& options, int& exitCode);
+// The production journal's records and yield summary.
+void addJournalCommand(CLI::App& app, CliOptions& options, int& exitCode);
 
 }  // namespace kt90

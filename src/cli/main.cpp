@@ -36,10 +36,13 @@ int main(int argc, char** argv) {
   app.add_option("--data-dir", options.dataDir, "Program directory (chip definitions, CIF, settings)");
   app.add_option("--lang", options.language, "Language of chip definitions and messages")
       ->check(CLI::IsMember({"en", "zh"}));
+  app.add_option("--journal", options.journal,
+                 "Production journal file, or \"off\" (default: journal.sqlite in the user's data folder)");
   int exitCode = kt90::kExitOk;
   kt90::addChipCommands(app, options, exitCode);
   kt90::addFileCommands(app, options, exitCode);
   kt90::addDeviceCommands(app, options, exitCode);
+  kt90::addJournalCommand(app, options, exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

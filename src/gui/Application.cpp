@@ -8,6 +8,8 @@
 #include <cstdlib>
 
 #include "core/app/ProgramDir.h"
+#include "core/app/WritableFiles.h"
+#include "core/journal/JournalLocation.h"
 #include "gui/CKT90EXEDlg.h"
 #include "gui/CommandLine.h"
 #include "gui/Session.h"
@@ -63,6 +65,8 @@ int runApplication(int argc, char** argv) {
   bool restart = false;
   {
     Session session(profile, programDir, options);
+    session.useJournal(
+        journalLocation(options.journal, std::getenv("KT90_JOURNAL"), userDataDir(currentUserEnvironment())));
     QtDialogs dialogs;
     {
       CKT90EXEDlg window(session, dialogs, link::availableSerialPorts);

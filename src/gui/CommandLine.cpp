@@ -13,7 +13,8 @@ GuiOptions parseCommandLine(const QStringList& arguments) {
   const QCommandLineOption port("port", "Use the serial port PATH (or name) for this run.", "PATH");
   const QCommandLineOption dataDir("data-dir", "Program directory (chip definitions, CIF, settings).", "DIR");
   const QCommandLineOption state("emulator-state", "State file of the emulated programmer.", "FILE");
-  parser.addOptions({emulator, port, dataDir, state});
+  const QCommandLineOption journal("journal", "Production journal file, or \"off\".", "PATH");
+  parser.addOptions({emulator, port, dataDir, state, journal});
   parser.process(arguments);
 
   GuiOptions options;
@@ -21,6 +22,7 @@ GuiOptions parseCommandLine(const QStringList& arguments) {
   if (parser.isSet(port)) options.port = parser.value(port).toStdString();
   if (parser.isSet(dataDir)) options.dataDir = parser.value(dataDir).toStdString();
   if (parser.isSet(state)) options.emulatorState = parser.value(state).toStdString();
+  if (parser.isSet(journal)) options.journal = parser.value(journal).toStdString();
   return options;
 }
 

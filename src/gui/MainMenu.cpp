@@ -14,6 +14,7 @@ MainMenu::MainMenu(QMenuBar* bar, LanguageId language, ContextSource context, Co
   addItem(operation, TextId::MenuUpdateFirmware, MenuCommand::UpdateFirmware);
   operation->addSeparator();
   addItem(operation, TextId::MenuQuality, MenuCommand::Quality);
+  addItem(operation, TextId::MenuProductionJournal, MenuCommand::ProductionJournal);
   operation->addSeparator();
   addItem(operation, TextId::MenuQuit, MenuCommand::Quit)->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
 

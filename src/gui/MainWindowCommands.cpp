@@ -16,6 +16,7 @@
 #include "gui/CKT90EXEDlg.h"
 #include "gui/DriverSetup.h"
 #include "gui/GuiText.h"
+#include "gui/JournalView.h"
 #include "gui/widgets/CQdComboBox.h"
 
 namespace kt90::gui {
@@ -97,6 +98,13 @@ void CKT90EXEDlg::menuCommand(MenuCommand c) {
       break;
     case MenuCommand::Quality:
       startDeviceOperation(DeviceOperation::Statistics);
+      break;
+    case MenuCommand::ProductionJournal:
+      if (const auto& path = session_.journalPath()) {
+        JournalView(*path, state.language(), this).exec();
+      } else {
+        dialogs_.messageBox(this, qtext(TextId::JournalOff, state.language()), MessageButtons::Ok, state.language());
+      }
       break;
     case MenuCommand::Quit:
       close();

@@ -17,6 +17,12 @@ Session::~Session() {
 
 void Session::makeShell() { shell_.emplace(profile_, state_.programDir(), state_.settings().updateCheckOff); }
 
+void Session::useJournal(std::optional<std::string> path) {
+  journalPath_ = std::move(path);
+  journal_ = journalPath_ ? std::make_unique<JournalFile>(*journalPath_) : nullptr;
+  state_.setJournal(journal_.get());
+}
+
 QString Session::emulatorStateFile() const {
   if (options_.emulatorState) return QString::fromStdString(*options_.emulatorState);
   return defaultEmulatorStateFile();

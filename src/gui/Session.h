@@ -5,6 +5,7 @@
 
 #include "core/app/ShellState.h"
 #include "core/app/WorkingState.h"
+#include "core/journal/JournalFile.h"
 #include "core/programmer/OperationGuard.h"
 #include "gui/CommandLine.h"
 #include "gui/OperationRunner.h"
@@ -32,11 +33,16 @@ class Session {
   ProfileStore& profile() { return profile_; }
   const GuiOptions& options() const { return options_; }
   QString emulatorStateFile() const;
+  // Starts the production journal of this run (none when off); the window's view reads it.
+  void useJournal(std::optional<std::string> path);
+  const std::optional<std::string>& journalPath() const { return journalPath_; }
 
  private:
   ProfileStore& profile_;
   GuiOptions options_;
   UiHost host_;
+  std::optional<std::string> journalPath_;
+  std::unique_ptr<JournalFile> journal_;
   WorkingState state_;
   std::optional<ShellState> shell_;
   OperationGuard guard_;

@@ -36,6 +36,7 @@ MenuItemState menuItemState(MenuCommand command, const MenuContext& context) {
       return checkMark(context.updateCheckOff);
     case MenuCommand::UpdateFirmware:
     case MenuCommand::Quality:
+    case MenuCommand::ProductionJournal:
     case MenuCommand::Quit:
     case MenuCommand::HelpDocument:
     case MenuCommand::InstallDriver:

@@ -9,6 +9,7 @@ namespace kt90 {
 enum class MenuCommand : int {
   UpdateFirmware = 32791,
   Quality = 32789,
+  ProductionJournal = 32812,
   Quit = 57665,
   ResearchMode = 32779,
   ProductionMode = 32780,

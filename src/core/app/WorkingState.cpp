@@ -18,7 +18,7 @@
 namespace kt90 {
 
 WorkingState::WorkingState(Host& host, ProfileStore& profile, std::string programDir)
-    : host_(host), profile_(profile), reporter_(host), programDir_(std::move(programDir)) {}
+    : host_(host), profile_(profile), reporter_(host_), programDir_(std::move(programDir)) {}
 
 void WorkingState::start() {
   chipModelName_ = profile_.readString(profile::kChip, "");

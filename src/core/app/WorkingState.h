@@ -8,6 +8,7 @@
 #include "core/app/Host.h"
 #include "core/app/HostReporter.h"
 #include "core/app/OperatingMode.h"
+#include "core/app/OperationLogHost.h"
 #include "core/app/ProfileStore.h"
 #include "core/app/Settings.h"
 #include "core/base/Bytes.h"
@@ -18,6 +19,8 @@
 #include "core/text/Language.h"
 
 namespace kt90 {
+
+class JournalSink;
 
 // The working state of the program: the selected chip, the program image and its
 // companions, the mode and the language. The GUI and the CLI drive it; it reports to
@@ -90,10 +93,17 @@ class WorkingState {
   Reporter& reporter() { return reporter_; }
   ProfileStore& profile() { return profile_; }
 
+  // --- production journal ---
+  // Where every device operation's record goes; none while the journal is off.
+  JournalSink* journal() const { return journal_; }
+  void setJournal(JournalSink* journal) { journal_ = journal; }
+  // Keeps the log entries of the operation under way for its record.
+  OperationLogHost& operationLog() { return host_; }
+
  private:
   void fillChipList();
 
-  Host& host_;
+  OperationLogHost host_;
   ProfileStore& profile_;
   HostReporter reporter_;
   std::string programDir_;
@@ -111,6 +121,7 @@ class WorkingState {
   std::string fileName_;
   std::string projectPath_;
   std::optional<ProgrammerUid> connectedUid_;
+  JournalSink* journal_ = nullptr;
 };
 
 }  // namespace kt90

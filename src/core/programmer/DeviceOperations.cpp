@@ -1,6 +1,10 @@
 #include "core/programmer/DeviceOperations.h"
 
+#include <chrono>
+
+#include "core/journal/JournalSink.h"
 #include "core/programmer/Identification.h"
+#include "core/programmer/JournalEntry.h"
 #include "core/programmer/Operations.h"
 
 namespace kt90 {
@@ -34,6 +38,30 @@ OperationState queryUid(OperationRun& run) {
   run.state.setConnectedUid(uid);
   run.addFigure("uid", uidHex(*uid));
   return OperationState::Passed;
+}
+
+// The operation after the guard admitted it; the device is closed when this returns.
+OperationState runStarted(DeviceOperation op, WorkingState& state, CKT90Driver& driver, const std::string& portName,
+                          OperationOutcome& outcome) {
+  OperationRun run(state, driver, portName, outcome);
+  if (op == DeviceOperation::QueryUid) return queryUid(run);
+
+  state.setOperationState(OperationState::Running);
+  state.host().setProgress(0);
+  state.appendLog("CLEAR");
+  const OperationState finalState = dispatch(op, run);
+  if (finalState != OperationState::Ready) state.setOperationState(finalState);
+  run.session.close();
+  return finalState;
+}
+
+// Every started operation leaves its record in the journal, when there is one. A journal
+// that cannot take it costs the record, never the operation.
+void journalOperation(FinishedOperation&& finished, const OperationOutcome& outcome, WorkingState& state) {
+  JournalSink* journal = state.journal();
+  if (!journal) return;
+  const std::string loss = journal->append(journalRecord(std::move(finished), outcome, state));
+  if (!loss.empty()) state.appendLog(formatText(text(TextId::JournalNotWritten, state.language()), loss.c_str()));
 }
 
 }  // namespace
@@ -74,18 +102,13 @@ OperationOutcome runDeviceOperation(DeviceOperation op, WorkingState& state, CKT
     return outcome;
   }
   outcome.started = true;
-  OperationRun run(state, driver, portName, outcome);
-  if (op == DeviceOperation::QueryUid) {
-    outcome.finalState = queryUid(run);
-    return outcome;
-  }
-
-  state.setOperationState(OperationState::Running);
-  state.host().setProgress(0);
-  state.appendLog("CLEAR");
-  outcome.finalState = dispatch(op, run);
-  if (outcome.finalState != OperationState::Ready) state.setOperationState(outcome.finalState);
-  run.session.close();
+  FinishedOperation finished{op, portName, std::chrono::system_clock::now(), {}, {}};
+  const auto clock = std::chrono::steady_clock::now();
+  state.operationLog().startRecording();
+  outcome.finalState = runStarted(op, state, driver, portName, outcome);
+  finished.log = state.operationLog().stopRecording();
+  finished.duration = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - clock);
+  journalOperation(std::move(finished), outcome, state);
   return outcome;
 }
 

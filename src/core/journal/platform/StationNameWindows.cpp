@@ -1,0 +1,12 @@
+#include <cstdlib>
+
+#include "core/journal/JournalLocation.h"
+
+namespace kt90 {
+
+std::string stationName() {
+  const char* name = std::getenv("COMPUTERNAME");
+  return name ? name : "";
+}
+
+}  // namespace kt90

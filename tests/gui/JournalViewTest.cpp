@@ -1,0 +1,85 @@
+// The Production journal view over a journal of a few stations' records: newest first,
+// the filters narrow the table. With KT90_SCREENSHOT_DIR set, the view is written there
+// (docs/journal-en.png and -zh.png come from this).
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QPixmap>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "core/journal/JournalFile.h"
+#include "core/journal/JournalTime.h"
+#include "gui/JournalView.h"
+#include "gui/support/GuiWorld.h"
+
+using namespace kt90;
+using namespace kt90::gui;
+
+namespace {
+
+void fillJournal(const std::string& path) {
+  JournalFile journal(path);
+  const auto now = std::chrono::system_clock::now();
+  const char* ports[] = {"/dev/ttyACM0", "/dev/ttyACM1", "/dev/ttyACM2"};
+  for (int i = 0; i < 12; ++i) {
+    JournalRecord r;
+    r.time = journalTime(now - std::chrono::minutes(5 * (12 - i)));
+    r.durationMs = 780 + 13 * i;
+    r.host = "line1-station";
+    r.operation = i == 11 ? "stats" : "download";
+    r.port = ports[i % 3];
+    r.passed = i != 4 && i != 9;
+    if (!r.passed) r.resultCode = 1;
+    r.programmerUid = "4B54393000052024000000" + std::string(i % 3 == 0 ? "01" : i % 3 == 1 ? "02" : "03");
+    r.firmwareVersion = "KT90DB V5.2";
+    if (r.operation == "download") {
+      r.model = "VK1620";
+      r.fileChecksum = 0x8BF2;
+      if (r.passed) r.rollingCode = QStringLiteral("%1").arg(0x1234 + i, 8, 16, QChar('0')).toUpper().toStdString();
+    }
+    QVERIFY(journal.append(r).empty());
+  }
+}
+
+}  // namespace
+
+class JournalViewTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase() { test::prepareApplication(); }
+
+  void newestFirstAndFiltered() {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("journal.sqlite").toStdString();
+    fillJournal(path);
+    for (LanguageId language : {kEnglish, kChinese}) {
+      JournalView view(path, language);
+      auto* table = view.findChild<QTableWidget*>();
+      auto combos = view.findChildren<QComboBox*>();
+      QCOMPARE(table->rowCount(), 12);
+      QCOMPARE(table->item(0, 1)->text(), QString("stats"));
+      QVERIFY(table->item(0, 0)->text() > table->item(11, 0)->text());
+      combos[0]->setCurrentIndex(2);  // failed
+      QCOMPARE(table->rowCount(), 2);
+      combos[1]->setCurrentText("/dev/ttyACM1");
+      QCOMPARE(table->rowCount(), 1);
+      combos[0]->setCurrentIndex(0);
+      QCOMPARE(table->rowCount(), 4);
+      combos[1]->setCurrentText("");
+
+      view.show();
+      QTest::qWait(50);
+      const QPixmap picture = view.grab();
+      QVERIFY(!picture.isNull());
+      const QString shots = qEnvironmentVariable("KT90_SCREENSHOT_DIR");
+      if (!shots.isEmpty()) {
+        QVERIFY(picture.save(QDir(shots).filePath(language == kEnglish ? "journal-en.png" : "journal-zh.png")));
+      }
+    }
+  }
+};
+
+QTEST_MAIN(JournalViewTest)
+#include "JournalViewTest.moc"
