@@ -1,7 +1,10 @@
-// Opening and saving a full project file, and HEX of a whole 64 KiB code buffer.
+// Opening and saving a full project file, HEX of a whole 64 KiB code buffer, and the
+// hostile inputs whose work must stay linear: PRO entry floods, an INI file of many keys.
 #include <benchmark/benchmark.h>
 
+#include "core/chip/IniDocument.h"
 #include "core/progfile/HexFile.h"
+#include "core/progfile/ProFile.h"
 #include "core/progfile/ProjectFile.h"
 
 namespace kt90 {
@@ -108,6 +111,61 @@ void BM_ReadHex64K(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * ProgramImage::kCodeBytes));
 }
 
+// A PRO file of `count` entries of one type after a key entry, all naming one 64 KiB block.
+Bytes proFlood(std::uint32_t type, std::uint32_t count) {
+  const std::size_t tableEnd = 32 + 16 * (std::size_t{count} + 1);
+  Bytes file = {'P', 'R', 'O'};
+  file.resize(32, 0);
+  writeU32(&file[28], count + 1);
+  const auto keyAt = static_cast<std::uint32_t>(tableEnd);
+  const auto blockAt = keyAt + 17;
+  for (std::uint32_t v : {0x03000010u, 0u, keyAt, 1u}) appendU32(file, v);
+  for (std::uint32_t k = 0; k < count; ++k) {
+    for (std::uint32_t v : {type, 0u, blockAt, 65534u}) appendU32(file, v);
+  }
+  file.resize(keyAt + 12, 0);
+  appendU32(file, 1);
+  file.push_back(0x5A);
+  for (int i = 0; i < 65534; i += 2) appendU16(file, 0x0041);
+  writeU32(&file[12], static_cast<std::uint32_t>(file.size()));
+  return file;
+}
+
+class NullChips : public ProChipHandler {
+ public:
+  void onChipName(const std::string&) override {}
+  std::string onFinished() override { return {}; }
+};
+
+// 100,000 chip names or 20,000 overlapping 64 KiB code blocks: refused after one pass over
+// the table; 64 code blocks, the most a PRO file may hold, are decoded.
+void proFloodBench(benchmark::State& state, std::uint32_t type, std::uint32_t count) {
+  const Bytes file = proFlood(type, count);
+  NullReporter reporter;
+  NullChips chips;
+  ProgramImage image;
+  for (auto _ : state) benchmark::DoNotOptimize(readPro(file, image, chips, kEnglish, reporter));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file.size()));
+}
+void BM_ReadPro100kChipNames(benchmark::State& state) { proFloodBench(state, 0x02000202, 100000); }
+void BM_ReadPro20kCodeBlocks(benchmark::State& state) { proFloodBench(state, 0x01000201, 20000); }
+void BM_ReadPro64CodeBlocks(benchmark::State& state) { proFloodBench(state, 0x01000201, 64); }
+
+// A 1 MiB INI file of 50,000 keys in one section, read and looked up.
+void BM_ReadIni50kKeys(benchmark::State& state) {
+  std::string text = "[Section]\r\n";
+  for (int k = 0; k < 50000; ++k) text += "Key" + std::to_string(k) + "=" + std::to_string(k) + "\r\n";
+  for (auto _ : state) {
+    const IniDocument ini(text);
+    benchmark::DoNotOptimize(ini.value("section", "key49999"));
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+BENCHMARK(BM_ReadPro100kChipNames);
+BENCHMARK(BM_ReadPro20kCodeBlocks);
+BENCHMARK(BM_ReadPro64CodeBlocks);
+BENCHMARK(BM_ReadIni50kKeys);
 BENCHMARK(BM_OpenPlainProject8K);
 BENCHMARK(BM_OpenScrambledProject8K);
 BENCHMARK(BM_SavePlainProject8K);

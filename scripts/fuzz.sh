@@ -22,7 +22,8 @@ for h in "${harnesses[@]}"; do
   mkdir -p "$work" "$findings"
   log="$build/fuzz-$h.log"
   echo "== $h: ${seconds}s"
-  if ! "$build/bin/fuzz_$h" -max_total_time="$seconds" -print_final_stats=1 \
+  # An input slower than 10 s or a run above 1 GiB is a finding too (a hang, unbounded memory).
+  if ! "$build/bin/fuzz_$h" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 -print_final_stats=1 \
        -artifact_prefix="$findings/" "$work" "fuzz/corpus/$h" >"$log" 2>&1; then
     echo "   FINDING: see $log and $findings"
     status=1

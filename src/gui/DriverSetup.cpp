@@ -1,10 +1,11 @@
 #include "gui/DriverSetup.h"
 
-#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 
 #include "core/app/ShellState.h"
+#include "core/base/FileIo.h"
+#include "core/text/FileProblem.h"
 #include "core/text/Format.h"
 #include "core/text/StringTable.h"
 
@@ -12,10 +13,12 @@ namespace kt90::gui {
 
 void runDriverSetupScript(QWidget* window, Dialogs& dialogs, WorkingState& state, LanguageId language) {
   const std::string script = driverSetupScriptPath(state.programDir());
-  if (!QFileInfo::exists(QString::fromStdString(script))) {
-    dialogs.messageBox(
-        window, QString::fromStdString(formatText(text(TextId::DriverInstallerMissing, language), script.c_str())),
-        MessageButtons::Ok, language);
+  const ReadProblem problem = regularFileProblem(pathFromUtf8(script));
+  if (problem != ReadProblem::None) {
+    const std::string message = problem == ReadProblem::NotRegular
+                                    ? fileProblemLine(script, problem, 0, language)
+                                    : formatText(text(TextId::DriverInstallerMissing, language), script.c_str());
+    dialogs.messageBox(window, QString::fromStdString(message), MessageButtons::Ok, language);
     return;
   }
   const std::string command = "sudo sh '" + script + "'";

@@ -1,6 +1,5 @@
 // The commands of the main window: each forwards to the core and shows the result.
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QPointer>
 #include <QUrl>
 #include <chrono>
@@ -10,9 +9,11 @@
 #include "core/app/OpenProgramFile.h"
 #include "core/app/SaveProgramFile.h"
 #include "core/app/Settings.h"
+#include "core/base/FileIo.h"
 #include "core/base/LocalTime.h"
 #include "core/progfile/FileHead.h"
 #include "core/progfile/UidBinding.h"
+#include "core/text/FileProblem.h"
 #include "gui/CKT90EXEDlg.h"
 #include "gui/DriverSetup.h"
 #include "gui/GuiText.h"
@@ -182,8 +183,12 @@ void CKT90EXEDlg::uidSettingsCommand() {
 
 void CKT90EXEDlg::openLocalFile(const std::string& path, TextId missing) {
   const QString file = qstr(path);
-  if (!QFileInfo::exists(file)) {
-    messageBox(formatText(text(missing, language_), path.c_str()), MessageButtons::Ok);
+  // A folder or a pipe of that name is not handed to the desktop's opener.
+  const ReadProblem problem = regularFileProblem(pathFromUtf8(path));
+  if (problem != ReadProblem::None) {
+    messageBox(problem == ReadProblem::NotRegular ? fileProblemLine(path, problem, 0, language_)
+                                                  : formatText(text(missing, language_), path.c_str()),
+               MessageButtons::Ok);
     return;
   }
   if (!dialogs_.openUrl(QUrl::fromLocalFile(file).toString())) {

@@ -4,10 +4,12 @@
 #include "core/base/FileIo.h"
 #include "core/chip/ChipDefinition.h"
 #include "core/progfile/BinFile.h"
+#include "core/progfile/FileLimits.h"
 #include "core/progfile/HexFile.h"
 #include "core/progfile/ProFile.h"
 #include "core/progfile/ProjectFile.h"
 #include "core/progfile/ProjectScramble.h"
+#include "core/text/FileProblem.h"
 #include "core/text/Format.h"
 #include "core/text/StringTable.h"
 
@@ -87,11 +89,12 @@ bool openProgramFile(WorkingState& state, const std::string& path) {
     state.appendLog(formatText(text(TextId::UnsupportedFileType, language), path.c_str()));
     return false;
   }
-  const auto file = readWholeFile(pathFromUtf8(path));
-  if (!file) {
-    state.appendLog(formatText(text(TextId::FileOpenFailed, language), path.c_str()));
-    return false;
-  }
+  const std::uintmax_t bound = extension == "hex"   ? kMaxHexFileBytes
+                               : extension == "bin" ? kMaxBinFileBytes
+                               : extension == "pro" ? kMaxProFileBytes
+                                                    : kMaxProjectFileBytes;
+  const auto file = readFileReporting(pathFromUtf8(path), bound, language, state.reporter());
+  if (!file) return false;
   ScratchLoad scratch(state);
   bool loaded = false;
   bool passwordFound = false;

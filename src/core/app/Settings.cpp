@@ -2,6 +2,7 @@
 
 #include "core/base/FileIo.h"
 #include "core/chip/CIniFile.h"
+#include "core/chip/IniSnapshot.h"
 #include "core/text/Format.h"
 
 namespace kt90 {
@@ -11,7 +12,7 @@ constexpr const char* kSection = "Settings";
 // The shorter keys were read into 260-unit buffers.
 constexpr std::size_t kShortStringUnits = 259;
 
-std::string readShort(const CIniFile& ini, const char* key) {
+std::string readShort(const IniSnapshot& ini, const char* key) {
   return cutToUtf16Units(ini.ReadString(kSection, key), kShortStringUnits);
 }
 
@@ -22,7 +23,8 @@ std::string settingsPath(const std::string& programDir) { return programDir + "/
 Settings readSettings(const std::string& programDir) { return readSettings(WritableFiles::forProgramDir(programDir)); }
 
 Settings readSettings(const WritableFiles& files) {
-  const CIniFile ini(settingsPath(files.programDir()));
+  // Read once: the file is bounded, but nine keys need not read it nine times.
+  const IniSnapshot ini(settingsPath(files.programDir()));
   Settings s;
   s.windowText = readShort(ini, "WndTxt");
   s.version = readShort(ini, "Version");

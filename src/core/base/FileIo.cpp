@@ -6,20 +6,38 @@
 
 namespace kt90 {
 
-FileRead readFileBounded(const std::filesystem::path& path, std::uintmax_t maxBytes) {
-  FileRead result;
+ReadProblem regularFileProblem(const std::filesystem::path& path) {
   std::error_code error;
   const auto status = std::filesystem::status(path, error);
   if (error || !std::filesystem::exists(status)) {
-    result.problem = status.type() == std::filesystem::file_type::not_found || error == std::errc::no_such_file_or_directory
-                         ? ReadProblem::Missing
-                         : ReadProblem::Unreadable;
+    return status.type() == std::filesystem::file_type::not_found || error == std::errc::no_such_file_or_directory
+               ? ReadProblem::Missing
+               : ReadProblem::Unreadable;
+  }
+  return std::filesystem::is_regular_file(status) ? ReadProblem::None : ReadProblem::NotRegular;
+}
+
+FileRead readFileHead(const std::filesystem::path& path, std::size_t count) {
+  FileRead result;
+  result.problem = regularFileProblem(path);
+  if (!result.ok()) return result;
+  std::ifstream in(path, std::ios::binary);
+  result.bytes.resize(count);
+  if (in) in.read(reinterpret_cast<char*>(result.bytes.data()), static_cast<std::streamsize>(count));
+  if (!in && !in.eof()) {
+    result.bytes.clear();
+    result.problem = ReadProblem::Unreadable;
     return result;
   }
-  if (!std::filesystem::is_regular_file(status)) {
-    result.problem = ReadProblem::NotRegular;
-    return result;
-  }
+  result.bytes.resize(static_cast<std::size_t>(in.gcount()));
+  return result;
+}
+
+FileRead readFileBounded(const std::filesystem::path& path, std::uintmax_t maxBytes) {
+  FileRead result;
+  result.problem = regularFileProblem(path);
+  if (!result.ok()) return result;
+  std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(path, error);
   if (!error && size > maxBytes) {
     result.problem = ReadProblem::TooLarge;

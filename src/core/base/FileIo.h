@@ -23,10 +23,18 @@ struct FileRead {
   bool ok() const { return problem == ReadProblem::None; }
 };
 
+// Missing, NotRegular or Unreadable when `path` is no regular file one may open without
+// risk (a FIFO would block, a device may never end); None otherwise. Nothing is opened.
+ReadProblem regularFileProblem(const std::filesystem::path& path);
+
 // Reads a whole regular file of at most `maxBytes` bytes. The kind and size are checked
 // before anything is read, and reading stops at the bound, so memory stays bounded
 // whatever the path names.
 FileRead readFileBounded(const std::filesystem::path& path, std::uintmax_t maxBytes);
+
+// The first `count` bytes of a regular file (fewer when it is shorter), checked as above;
+// for formats whose readers look at a fixed-size start only.
+FileRead readFileHead(const std::filesystem::path& path, std::size_t count);
 
 // Short English reason ("not a regular file", "larger than 1048576 bytes"), for logs and
 // standard error.

@@ -10,9 +10,9 @@ namespace kt90 {
 namespace {
 
 std::optional<std::string> readValue(const std::string& path, std::string_view section, std::string_view key) {
-  const auto bytes = readWholeFile(pathFromUtf8(path));
-  if (!bytes) return std::nullopt;
-  return IniDocument(decodeTextFile(*bytes)).value(section, key);
+  const FileRead file = readFileBounded(pathFromUtf8(path), CIniFile::kMaxFileBytes);
+  if (!file.ok()) return std::nullopt;
+  return IniDocument(decodeTextFile(file.bytes)).value(section, key);
 }
 
 }  // namespace

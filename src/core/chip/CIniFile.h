@@ -12,6 +12,9 @@ namespace kt90 {
 class CIniFile {
  public:
   static constexpr std::size_t kMaxStringUnits = 1023;
+  // Chip definitions are a few KiB; a bigger file, or one that is no regular file, reads
+  // as missing.
+  static constexpr std::uintmax_t kMaxFileBytes = 1u << 20;
 
   CIniFile() = default;
   explicit CIniFile(std::string path) : path_(std::move(path)) {}

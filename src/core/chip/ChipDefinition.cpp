@@ -7,6 +7,7 @@
 #include "core/chip/ChipNames.h"
 #include "core/chip/IniSnapshot.h"
 #include "core/chip/OptionDefinitions.h"
+#include "core/text/FileProblem.h"
 #include "core/text/Format.h"
 #include "core/text/StringTable.h"
 
@@ -87,8 +88,12 @@ bool chipDefinitionExists(const std::string& programDir, LanguageId language, co
 }
 
 bool LoadChipDefinition(const ChipContext& ctx, bool reset, ChipInfo& info, ProgramImage& image, Reporter& reporter) {
-  const IniSnapshot ini(chipDefinitionPath(ctx.programDir, ctx.language, ctx.model));
+  const std::string path = chipDefinitionPath(ctx.programDir, ctx.language, ctx.model);
+  const IniSnapshot ini(path);
   if (!ini.loaded()) {
+    if (ini.problem() == ReadProblem::NotRegular || ini.problem() == ReadProblem::TooLarge) {
+      reporter.log(fileProblemLine(path, ini.problem(), CIniFile::kMaxFileBytes, ctx.language));
+    }
     reporter.alert(text(TextId::ChipNotSupported, ctx.language) + ctx.model);
     return false;
   }

@@ -1,9 +1,9 @@
 #include "core/chip/Cif.h"
 
 #include <algorithm>
-#include <fstream>
 
 #include "core/base/FileIo.h"
+#include "core/text/FileProblem.h"
 
 namespace kt90 {
 
@@ -20,14 +20,17 @@ std::optional<CifBlock> cifFromBytes(ByteView bytes) {
 }
 
 std::optional<CifBlock> LoadCif(const std::string& programDir, const std::string& model) {
+  RecordingReporter ignored;
+  return LoadCif(programDir, model, kEnglish, ignored);
+}
+
+std::optional<CifBlock> LoadCif(const std::string& programDir, const std::string& model, LanguageId language,
+                                Reporter& reporter) {
   const std::string path = cifPath(programDir, model);
   if (path.empty()) return std::nullopt;
-  std::ifstream in(pathFromUtf8(path), std::ios::binary);
-  if (!in) return std::nullopt;
-  Bytes buffer(kCifSize);
-  in.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(kCifSize));
-  buffer.resize(static_cast<std::size_t>(in.gcount()));
-  return cifFromBytes(buffer);
+  const FileRead file = readFileHead(pathFromUtf8(path), kCifSize);
+  if (file.problem == ReadProblem::NotRegular) reporter.log(fileProblemLine(path, file.problem, kCifSize, language));
+  return cifFromBytes(file.bytes);
 }
 
 }  // namespace kt90

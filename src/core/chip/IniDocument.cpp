@@ -11,14 +11,12 @@ std::string_view trim(std::string_view s) {
   return s;
 }
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+std::string lowerAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
-  return true;
+  return out;
 }
 
 }  // namespace
@@ -34,13 +32,8 @@ IniDocument::IniDocument(std::string_view text) {
       const std::size_t close = line.find(']');
       const std::string_view name = trim(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1));
       // A repeated section header starts a section nobody can read: the first wins.
-      bool repeated = false;
-      for (const Section& s : sections_) repeated = repeated || equalsNoCase(s.name, name);
-      current = nullptr;
-      if (!repeated) {
-        sections_.push_back(Section{std::string(name), {}});
-        current = &sections_.back();
-      }
+      const auto [at, added] = sections_.try_emplace(lowerAscii(name));
+      current = added ? &at->second : nullptr;
       continue;
     }
     if (!current) continue;
@@ -51,21 +44,16 @@ IniDocument::IniDocument(std::string_view text) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
       value = value.substr(1, value.size() - 2);
     }
-    bool known = false;
-    for (const Entry& e : current->entries) known = known || equalsNoCase(e.key, key);
-    if (!known) current->entries.push_back(Entry{std::string(key), std::string(value)});
+    current->try_emplace(lowerAscii(key), value);
   }
 }
 
 std::optional<std::string> IniDocument::value(std::string_view section, std::string_view key) const {
-  for (const Section& s : sections_) {
-    if (!equalsNoCase(s.name, section)) continue;
-    for (const Entry& e : s.entries) {
-      if (equalsNoCase(e.key, key)) return e.value;
-    }
-    return std::nullopt;
-  }
-  return std::nullopt;
+  const auto s = sections_.find(lowerAscii(section));
+  if (s == sections_.end()) return std::nullopt;
+  const auto e = s->second.find(lowerAscii(key));
+  if (e == s->second.end()) return std::nullopt;
+  return e->second;
 }
 
 std::int32_t parseProfileInt(std::string_view s) {
@@ -80,10 +68,14 @@ std::int32_t parseProfileInt(std::string_view s) {
     s.remove_prefix(2);
     for (char c : s) {
       int digit;
-      if (c >= '0' && c <= '9') digit = c - '0';
-      else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-      else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-      else break;
+      if (c >= '0' && c <= '9')
+        digit = c - '0';
+      else if (c >= 'a' && c <= 'f')
+        digit = c - 'a' + 10;
+      else if (c >= 'A' && c <= 'F')
+        digit = c - 'A' + 10;
+      else
+        break;
       value = value * 16u + static_cast<std::uint32_t>(digit);
     }
   } else {

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <unordered_map>
 
 namespace kt90 {
 
@@ -11,7 +11,8 @@ namespace kt90 {
 // "[section]" headers, "key=value" lines, section and key names compared without regard
 // to ASCII case, the first of duplicate sections and keys wins, lines starting with ';'
 // are comments, blanks around names and values are dropped, and a value enclosed in a
-// pair of matching quotes loses them.
+// pair of matching quotes loses them. Names are indexed, so reading a file and looking a
+// key up both take time linear in the text and the name.
 class IniDocument {
  public:
   IniDocument() = default;
@@ -20,15 +21,9 @@ class IniDocument {
   std::optional<std::string> value(std::string_view section, std::string_view key) const;
 
  private:
-  struct Entry {
-    std::string key;
-    std::string value;
-  };
-  struct Section {
-    std::string name;
-    std::vector<Entry> entries;
-  };
-  std::vector<Section> sections_;
+  // Both maps are keyed by the name in ASCII lower case.
+  using Section = std::unordered_map<std::string, std::string>;
+  std::unordered_map<std::string, Section> sections_;
 };
 
 // The integer rule of GetPrivateProfileInt as this program applies it: leading blanks are

@@ -5,6 +5,7 @@
 #include "core/base/Encoding.h"
 #include "core/base/FileIo.h"
 #include "core/base/Gb18030.h"
+#include "core/chip/CIniFile.h"
 
 namespace kt90 {
 namespace {
@@ -50,9 +51,16 @@ Bytes utf8ToUtf16le(std::string_view text) {
     const auto lead = static_cast<unsigned char>(text[i]);
     std::uint32_t cp = lead;
     std::size_t len = 1;
-    if (lead >= 0xF0) { cp = lead & 0x07; len = 4; }
-    else if (lead >= 0xE0) { cp = lead & 0x0F; len = 3; }
-    else if (lead >= 0xC0) { cp = lead & 0x1F; len = 2; }
+    if (lead >= 0xF0) {
+      cp = lead & 0x07;
+      len = 4;
+    } else if (lead >= 0xE0) {
+      cp = lead & 0x0F;
+      len = 3;
+    } else if (lead >= 0xC0) {
+      cp = lead & 0x1F;
+      len = 2;
+    }
     for (std::size_t k = 1; k < len && i + k < text.size(); ++k) cp = (cp << 6) | (text[i + k] & 0x3F);
     i += len;
     if (cp >= 0x10000) {
@@ -126,7 +134,8 @@ std::string setIniKey(std::string_view text, std::string_view section, std::stri
       for (std::size_t k = 0; k < lines.size(); ++k) {
         if (k == i) {
           const bool hadEnd = !lines[k].empty() && lines[k].back() == '\n';
-          out += newLine + (hadEnd ? (lines[k].size() >= 2 && lines[k][lines[k].size() - 2] == '\r' ? "\r\n" : "\n") : "");
+          out +=
+              newLine + (hadEnd ? (lines[k].size() >= 2 && lines[k][lines[k].size() - 2] == '\r' ? "\r\n" : "\n") : "");
         } else {
           out += lines[k];
         }
@@ -159,13 +168,10 @@ std::string setIniKey(std::string_view text, std::string_view section, std::stri
 
 bool writeIniKey(const std::filesystem::path& path, std::string_view section, std::string_view key,
                  std::string_view value) {
-  const auto bytes = readWholeFile(path);
-  FileEncoding encoding = FileEncoding::Utf8;
-  std::string text;
-  if (bytes) {
-    encoding = detect(*bytes);
-    text = decodeTextFile(*bytes);
-  }
+  const FileRead file = readFileBounded(path, CIniFile::kMaxFileBytes);
+  if (!file.ok() && file.problem != ReadProblem::Missing) return false;
+  const FileEncoding encoding = file.ok() ? detect(file.bytes) : FileEncoding::Utf8;
+  const std::string text = file.ok() ? decodeTextFile(file.bytes) : std::string();
   const Bytes out = encode(setIniKey(text, section, key, value), encoding);
   return writeFileAtomically(path, out);
 }

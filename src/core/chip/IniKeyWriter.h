@@ -12,7 +12,9 @@ std::string setIniKey(std::string_view utf8Text, std::string_view section, std::
                       std::string_view value);
 
 // The same on a file, keeping its encoding (UTF-8 with or without BOM, UTF-16LE, GB18030).
-// The file is replaced atomically; a missing file is created as UTF-8.
+// The file is replaced atomically; a missing file is created as UTF-8. False, with
+// nothing written, when the file exists but cannot be read whole (not a regular file,
+// too large, unreadable): replacing it would lose what it holds.
 bool writeIniKey(const std::filesystem::path& path, std::string_view section, std::string_view key,
                  std::string_view value);
 

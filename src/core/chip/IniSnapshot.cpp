@@ -8,9 +8,10 @@ namespace kt90 {
 
 IniSnapshot::IniSnapshot(const std::string& path) {
   if (path.empty()) return;
-  const auto bytes = readWholeFile(pathFromUtf8(path));
-  if (!bytes) return;
-  document_ = IniDocument(decodeTextFile(*bytes));
+  const FileRead file = readFileBounded(pathFromUtf8(path), CIniFile::kMaxFileBytes);
+  problem_ = file.problem;
+  if (!file.ok()) return;
+  document_ = IniDocument(decodeTextFile(file.bytes));
   loaded_ = true;
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/base/FileIo.h"
 #include "core/chip/CIniFile.h"
 #include "core/chip/IniDocument.h"
 
@@ -19,6 +20,8 @@ class IniSnapshot {
 
   // False when the file could not be read; every read then gives its default.
   bool loaded() const { return loaded_; }
+  // Why it was not read (None for an empty path).
+  ReadProblem problem() const { return problem_; }
 
   std::int32_t ReadInt(std::string_view section, std::string_view key, std::int32_t defaultValue) const;
   std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue = {}) const;
@@ -26,6 +29,7 @@ class IniSnapshot {
  private:
   IniDocument document_;
   bool loaded_ = false;
+  ReadProblem problem_ = ReadProblem::None;
 };
 
 }  // namespace kt90

@@ -1,8 +1,10 @@
 #include "core/editors/UidBindingEditor.h"
 
 #include "core/base/FileIo.h"
+#include "core/progfile/FileLimits.h"
 #include "core/progfile/KtIdFile.h"
 #include "core/progfile/UidBinding.h"
+#include "core/text/FileProblem.h"
 #include "core/text/Format.h"
 #include "core/text/StringTable.h"
 
@@ -32,9 +34,14 @@ bool UidBindingEditor::load(const std::string& programDir) { return load(Writabl
 
 bool UidBindingEditor::load(const WritableFiles& files) {
   const auto path = files.readPath(kKtIdFileName);
-  const auto file = readWholeFile(path);
-  if (!file) return false;
-  rows_ = ktIdRowsFromFile(*file);
+  const FileRead file = readFileBounded(path, kMaxKtIdFileBytes);
+  if (!file.ok()) {
+    if (file.problem != ReadProblem::Missing) {
+      log_->log(fileProblemLine(pathToUtf8(path), file.problem, kMaxKtIdFileBytes, language_));
+    }
+    return false;
+  }
+  rows_ = ktIdRowsFromFile(file.bytes);
   sayWhere(files, path);
   return true;
 }

@@ -67,9 +67,9 @@ class ProReader {
     if (!within(file_, kTableOffset, std::uint64_t{count} * kEntrySize)) {
       return fail(formatText(say(TextId::ProEntryTableOutside), count));
     }
+    if (!withinWorkLimits(count)) return false;
     for (std::uint32_t k = 0; k < count; ++k) {
-      const std::uint8_t* p = &file_[kTableOffset + k * kEntrySize];
-      if (!entry(k, Entry{readU32(p), readU32(p + 4), readU32(p + 8), readU32(p + 12)})) return false;
+      if (!entry(k, entryAt(k))) return false;
     }
     const std::string model = handler_.onFinished();
     image_.openShort.bytes.fill(0);
@@ -82,6 +82,23 @@ class ProReader {
   bool fail(const std::string& line) {
     reporter_.log(line);
     return false;
+  }
+  Entry entryAt(std::uint32_t index) const {
+    const std::uint8_t* p = &file_[kTableOffset + std::size_t{index} * kEntrySize];
+    return Entry{readU32(p), readU32(p + 4), readU32(p + 8), readU32(p + 12)};
+  }
+  // Counted before any entry is applied, so a flood of them costs one pass over the table.
+  bool withinWorkLimits(std::uint32_t count) {
+    std::size_t names = 0;
+    std::size_t blocks = 0;
+    for (std::uint32_t k = 0; k < count; ++k) {
+      const std::uint32_t type = entryAt(k).type;
+      names += type == kTypeChipName ? 1 : 0;
+      blocks += type == kTypeData ? 1 : 0;
+    }
+    if (names <= kMaxProChipNames && blocks <= kMaxProDataBlocks) return true;
+    return fail(formatText(say(TextId::ProTooManyEntries), static_cast<unsigned>(names), static_cast<unsigned>(blocks),
+                           static_cast<unsigned>(kMaxProChipNames), static_cast<unsigned>(kMaxProDataBlocks)));
   }
   bool outside(std::uint32_t index) { return fail(formatText(say(TextId::ProEntryOutside), index)); }
 

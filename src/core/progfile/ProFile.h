@@ -25,7 +25,9 @@ class ProChipHandler {
 // 16-byte entries (type, parameter, offset, length) from 32. Data blocks are decoded with
 // the key record the last key entry named. Refused with a log line, before anything
 // outside the file is touched: an entry table or an entry reaching past the file's end,
-// a code block of 65536 bytes or more, a key record whose key length is 0.
+// a code block of 65536 bytes or more, a key record whose key length is 0. More chip-name
+// entries or data blocks than a PRO file needs (FileLimits.h) refuse it before any entry
+// is applied, so the work stays linear in the file.
 bool readPro(ByteView file, ProgramImage& image, ProChipHandler& handler, LanguageId language, Reporter& reporter);
 
 // Decodes `block` with `key`: each byte XOR the key, minus the previous encoded byte.

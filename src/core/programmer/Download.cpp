@@ -142,7 +142,8 @@ bool restartProgrammer(OperationRun& run) {
 
 OperationState runDownload(OperationRun& run) {
   WorkingState& state = run.state;
-  const std::optional<CifBlock> cif = LoadCif(state.programDir(), state.chipModelName());
+  const std::optional<CifBlock> cif =
+      LoadCif(state.programDir(), state.chipModelName(), run.language, state.reporter());
   if (!cif) {
     run.log(TextId::CifReadFailed);
     return OperationState::Failed;

@@ -9,6 +9,7 @@
 #include "core/programmer/Identification.h"
 #include "core/programmer/Operations.h"
 #include "core/programmer/StorageMap.h"
+#include "core/text/FileProblem.h"
 
 namespace kt90 {
 
@@ -20,14 +21,16 @@ bool contains(const std::string& text, const char* part) { return text.find(part
 
 // The image file whole, within what the programmer takes; logged failures otherwise.
 std::optional<Bytes> readImage(OperationRun& run, const std::string& path, std::uint32_t capacity) {
-  std::optional<Bytes> file = path.empty() ? std::nullopt : readWholeFile(pathFromUtf8(path));
-  std::optional<std::size_t> size;
-  Bytes image(storage::kFirmwareMaxSize, 0);
-  if (!file) {
+  // Nothing bigger than the programmer's firmware area is read at all.
+  std::optional<Bytes> file;
+  if (path.empty()) {
     run.log(TextId::FileOpenFailed, path.c_str());
   } else {
-    size = readBinInto(*file, image, run.language, run.state.reporter());
+    file = readFileReporting(pathFromUtf8(path), storage::kFirmwareMaxSize, run.language, run.state.reporter());
   }
+  std::optional<std::size_t> size;
+  Bytes image(storage::kFirmwareMaxSize, 0);
+  if (file) size = readBinInto(*file, image, run.language, run.state.reporter());
   if (!size) {
     run.log(TextId::FirmwareOpenFailed, path.c_str());
     return std::nullopt;

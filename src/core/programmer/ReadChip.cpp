@@ -81,7 +81,8 @@ void logReadFigures(OperationRun& run, const std::array<std::uint8_t, 32>& optio
 
 OperationState runReadChip(OperationRun& run) {
   WorkingState& state = run.state;
-  const std::optional<CifBlock> cif = LoadCif(state.programDir(), state.chipModelName());
+  const std::optional<CifBlock> cif =
+      LoadCif(state.programDir(), state.chipModelName(), run.language, state.reporter());
   if (!cif) {
     run.log(TextId::CifReadFailed);
     return OperationState::Failed;

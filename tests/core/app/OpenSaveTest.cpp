@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -54,7 +55,9 @@ class OpenSaveTest : public ::testing::Test {
     image.protection.filePassword = {0xAB, 0xCD, 0, 0};
     image.protection.uids.push_back({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
   }
-  void writeText(const std::string& name, const std::string& text) { std::ofstream(dir / name, std::ios::binary) << text; }
+  void writeText(const std::string& name, const std::string& text) {
+    std::ofstream(dir / name, std::ios::binary) << text;
+  }
   std::vector<std::string> filesInDir() const {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
@@ -111,6 +114,38 @@ TEST_F(OpenSaveTest, FailedOpensChangeNothing) {
   EXPECT_TRUE(state->image() == fourteenBit);
   EXPECT_EQ(host.state, OperationState::Failed);
   EXPECT_TRUE(host.logContains("14位芯片不能加载16位程序代码！"));
+}
+
+// Folders, pipes, devices and files beyond their format's bound are refused before a byte
+// is read (a pipe would block, a sparse 3 GiB file would fill the memory), with the reason.
+TEST_F(OpenSaveTest, FilesThatAreNoSmallRegularFilesAreRefusedAtOnce) {
+  fs::create_directories(dir / "folder.vk");
+  ASSERT_EQ(::mkfifo((dir / "pipe.hex").c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", dir / "zero.bin");
+  std::ofstream(dir / "huge.pro").close();
+  fs::resize_file(dir / "huge.pro", 3ull << 30);
+  writeText("big.bin", std::string(65537, 'x'));
+  writeText("big.hex", std::string((4u << 20) + 1, '\n'));
+  const std::string notRegular = ": not a regular file (a folder, device or pipe)\r\n";
+  const struct {
+    const char* name;
+    std::string reason;
+  } cases[] = {
+      {"folder.vk", notRegular},
+      {"pipe.hex", notRegular},
+      {"zero.bin", notRegular},
+      {"huge.pro", ": larger than 1048576 bytes, more than such a file can hold\r\n"},
+      {"big.bin", ": larger than 65536 bytes, more than such a file can hold\r\n"},
+      {"big.hex", ": larger than 4194304 bytes, more than such a file can hold\r\n"},
+  };
+  const ProgramImage before = state->image();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    host.log.clear();
+    EXPECT_FALSE(openProgramFile(*state, path(c.name)));
+    EXPECT_EQ(host.log, std::vector<std::string>{"Cannot open " + path(c.name) + c.reason});
+    EXPECT_TRUE(state->image() == before);
+  }
 }
 
 TEST_F(OpenSaveTest, HexAndBinChangeOnlyTheCodeAndNameTheProjectPath) {

@@ -1,14 +1,17 @@
-#include "core/chip/CIniFile.h"
-#include "core/chip/IniDocument.h"
-#include "core/chip/IniKeyWriter.h"
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "core/base/FileIo.h"
 #include "core/base/Gb18030.h"
+#include "core/chip/CIniFile.h"
+#include "core/chip/ChipDefinition.h"
+#include "core/chip/Cif.h"
+#include "core/chip/IniDocument.h"
+#include "core/chip/IniKeyWriter.h"
+#include "core/chip/IniSnapshot.h"
 #include "support/TempDir.h"
 
 namespace kt90 {
@@ -57,7 +60,8 @@ class IniFileTest : public ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(dir); }
   std::string write(const std::string& name, const Bytes& bytes) {
     const auto path = dir / name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return pathToUtf8(path);
   }
   static Bytes bytesOf(const std::string& s) { return Bytes(s.begin(), s.end()); }
@@ -72,6 +76,49 @@ TEST_F(IniFileTest, MissingFileSectionOrKeyGivesDefault) {
   EXPECT_EQ(file.ReadInt("Settings", "B", 9), 9);
   EXPECT_EQ(file.ReadInt("Other", "A", 9), 9);
   EXPECT_EQ(file.ReadString("Settings", "B"), "");
+}
+
+// Definitions, settings and CIF files that are pipes, folders or far too large read as
+// missing without blocking or filling the memory; the writer leaves them as they are and
+// the loaders say why.
+TEST_F(IniFileTest, NoSmallRegularFileReadsAsMissingAndIsNeverReplaced) {
+  namespace fs = std::filesystem;
+  for (const char* folder : {"EN_DEV", "CIF"}) fs::create_directories(dir / folder);
+  ASSERT_EQ(::mkfifo((dir / "EN_DEV" / "PIPE.dev").c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo((dir / "CIF" / "PIPE.cif").c_str(), 0600), 0);
+  fs::create_directories(dir / "EN_DEV" / "FOLDER.dev");
+  write("EN_DEV/HUGE.dev", bytesOf("[ROM]\r\nSize=5\r\n"));
+  fs::resize_file(dir / "EN_DEV" / "HUGE.dev", CIniFile::kMaxFileBytes + 1);
+
+  const struct {
+    const char* model;
+    ReadProblem problem;
+    std::string reason;
+  } cases[] = {
+      {"PIPE", ReadProblem::NotRegular, ": not a regular file (a folder, device or pipe)\r\n"},
+      {"FOLDER", ReadProblem::NotRegular, ": not a regular file (a folder, device or pipe)\r\n"},
+      {"HUGE", ReadProblem::TooLarge, ": larger than 1048576 bytes, more than such a file can hold\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.model);
+    const std::string path = chipDefinitionPath(pathToUtf8(dir), kEnglish, c.model);
+    const auto kind = fs::status(pathFromUtf8(path)).type();
+    EXPECT_EQ(CIniFile(path).ReadInt("ROM", "Size", 7), 7);
+    EXPECT_EQ(IniSnapshot(path).problem(), c.problem);
+    EXPECT_FALSE(writeIniKey(pathFromUtf8(path), "ROM", "Size", "9"));
+    EXPECT_EQ(fs::status(pathFromUtf8(path)).type(), kind);
+
+    RecordingReporter reporter;
+    ChipInfo info;
+    ProgramImage image;
+    EXPECT_FALSE(LoadChipDefinition({pathToUtf8(dir), kEnglish, c.model}, true, info, image, reporter));
+    EXPECT_EQ(reporter.logLines, std::vector<std::string>{"Cannot open " + path + c.reason});
+  }
+  EXPECT_EQ(fs::file_size(dir / "EN_DEV" / "HUGE.dev"), CIniFile::kMaxFileBytes + 1);
+
+  RecordingReporter reporter;
+  EXPECT_FALSE(LoadCif(pathToUtf8(dir), "PIPE", kEnglish, reporter));
+  EXPECT_EQ(reporter.logLines.size(), 1u);
 }
 
 TEST_F(IniFileTest, LongStringsAreCutAt1023Units) {
@@ -102,10 +149,14 @@ TEST_F(IniFileTest, Utf8BomUtf16AndGb18030GiveTheSameTexts) {
 }
 
 TEST_F(IniFileTest, WriteCloseUpdateKeepsTheRestOfTheFile) {
-  const std::string original = "; shipped settings\r\n[Settings]\r\nWndTxt=KT90\r\nCloseUpdata=1\r\nVersion=1.0\r\n\r\n[Other]\r\nX=1\r\n";
+  const std::string original =
+      "; shipped settings\r\n[Settings]\r\nWndTxt=KT90\r\nCloseUpdata=1\r\nVersion=1.0\r\n\r\n[Other]\r\nX=1\r\n";
   const CIniFile file(write("set.dll", bytesOf(original)));
   ASSERT_TRUE(file.WriteCloseUpdate(0));
-  EXPECT_EQ(readWholeFile(pathFromUtf8(file.path())), bytesOf("; shipped settings\r\n[Settings]\r\nWndTxt=KT90\r\nCloseUpdata=0\r\nVersion=1.0\r\n\r\n[Other]\r\nX=1\r\n"));
+  EXPECT_EQ(
+      readWholeFile(pathFromUtf8(file.path())),
+      bytesOf(
+          "; shipped settings\r\n[Settings]\r\nWndTxt=KT90\r\nCloseUpdata=0\r\nVersion=1.0\r\n\r\n[Other]\r\nX=1\r\n"));
   EXPECT_EQ(file.ReadInt("Settings", "CloseUpdata", 1), 0);
 }
 

@@ -5,6 +5,7 @@
 #include "core/base/FileIo.h"
 #include "core/chip/ChipTestSupport.h"
 #include "core/editors/UidBindingEditor.h"
+#include "core/progfile/FileLimits.h"
 
 namespace kt90 {
 namespace {
@@ -92,6 +93,16 @@ TEST(UidBindingEditor, KtIdFileRoundTripAndLongFiles) {
   EXPECT_FALSE(loaded.save(dir.dir() + "/sub", reporter));
   ASSERT_EQ(reporter.alerts.size(), 1u);
   EXPECT_NE(reporter.alerts[0].find("KT_ID.TXT"), std::string::npos);
+
+  // A folder or an oversized file of that name is not read; the log says why.
+  reporter.logLines.clear();
+  EXPECT_FALSE(loaded.load(dir.dir() + "/sub"));
+  dir.writeBytes("KT_ID.TXT", std::string(kMaxKtIdFileBytes + 1, '\n'));
+  EXPECT_FALSE(loaded.load(dir.dir()));
+  EXPECT_EQ(loaded.rows().size(), 150u);
+  ASSERT_EQ(reporter.logLines.size(), 2u);
+  EXPECT_NE(reporter.logLines[0].find("不是普通文件"), std::string::npos);
+  EXPECT_NE(reporter.logLines[1].find("16384"), std::string::npos);
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 
 #include <string>
 
-#include "core/progfile/BinFile.h"
-#include "core/progfile/ProFile.h"
 #include "TestFiles.h"
 #include "TestImages.h"
+#include "core/progfile/BinFile.h"
+#include "core/progfile/ProFile.h"
+#include "core/text/Format.h"
+#include "core/text/StringTable.h"
 
 namespace kt90 {
 namespace {
@@ -31,7 +33,8 @@ TEST(BinFile, CopiesFromByteZeroWithoutBlankFill) {
   const Bytes over(65537, 0x66);
   EXPECT_FALSE(readBin(over, image, kEnglish, reporter));
   EXPECT_EQ(image.code()[0], 0x55);
-  EXPECT_EQ(reporter.logLines, std::vector<std::string>{"The file of 65537 bytes exceeds the buffer of 65536 bytes\r\n"});
+  EXPECT_EQ(reporter.logLines,
+            std::vector<std::string>{"The file of 65537 bytes exceeds the buffer of 65536 bytes\r\n"});
 
   // The generic form reports the size and respects any buffer.
   std::array<std::uint8_t, 8> small{};
@@ -140,6 +143,44 @@ TEST(ProFile, EntryOrderAndMissingKey) {
   ASSERT_TRUE(readPro(cleared.build(), other, otherChips, kEnglish, reporter));
   EXPECT_EQ(other.word(0), 0x3FFF);
   EXPECT_EQ(other.head.codeWords(), 1);
+}
+
+// Entries that each cost a chip load or a 64 KiB decode are refused in floods before any
+// is applied; cheap entries in any number take one pass.
+TEST(ProFile, WorkStaysLinearInTheFile) {
+  const struct {
+    const char* what;
+    std::uint32_t type;
+    std::uint32_t count;
+    bool loads;
+  } cases[] = {
+      {"chip names at the limit", kName, 16, true},      {"100,000 chip names", kName, 100000, false},
+      {"code blocks at the limit", kData, 64, true},     {"20,000 overlapping 64 KiB code blocks", kData, 20000, false},
+      {"100,000 ignored entries", 0x7777, 100000, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ProBuilder pro;
+    pro.reserveEntries(c.count + 1);
+    const std::uint32_t keyAt = pro.keyRecord({0x5A});
+    const std::uint32_t nameAt = pro.utf16(u"K163B");
+    const std::uint32_t codeAt = pro.data(Bytes(65534, 0x11));
+    pro.entry(kKey, 0, keyAt, 1);
+    for (std::uint32_t k = 0; k < c.count; ++k) {
+      pro.entry(c.type, 0, c.type == kName ? nameAt : codeAt, c.type == kData ? 65534 : 0);
+    }
+    ProgramImage image = testimages::blankImage(16);
+    FakeChips chips(image);
+    RecordingReporter reporter;
+    EXPECT_EQ(readPro(pro.build(), image, chips, kEnglish, reporter), c.loads);
+    EXPECT_EQ(chips.names.size(), c.loads && c.type == kName ? c.count : 0u);
+    if (!c.loads) {
+      const unsigned names = c.type == kName ? c.count : 0;
+      const unsigned blocks = c.type == kData ? c.count : 0;
+      EXPECT_EQ(reporter.logLines, std::vector<std::string>{
+                                       formatText(text(TextId::ProTooManyEntries, kEnglish), names, blocks, 16u, 64u)});
+    }
+  }
 }
 
 TEST(ProFile, HeadChecks) {

@@ -60,9 +60,12 @@ TEST_F(Ops, FirmwareImageOf1000BytesAndItsRecord) {
 
 TEST_F(Ops, FirmwareImagesTooLargeForTheProgrammerAreRefused) {
   start();
+  // Refused before it is read, with the reason.
   dir.write("Firmware/KT90_5_0.bin", Bytes(65537, 1));
   EXPECT_EQ(run(DeviceOperation::UpdateFirmware).finalState, OperationState::Failed);
-  EXPECT_EQ(host.log.back(), msg(TextId::FirmwareOpenFailed, (dir.dir() + "/Firmware/KT90_5_0.bin").c_str()));
+  const std::string image = dir.dir() + "/Firmware/KT90_5_0.bin";
+  EXPECT_EQ(host.log.back(), msg(TextId::FirmwareOpenFailed, image.c_str()));
+  EXPECT_EQ(host.log.end()[-2], msg(TextId::FileTooLarge, image.c_str(), 65536u));
 
   emulator().setVersionText("KT90DB V5.2");
   dir.write("Firmware/DBG4V0_APP.bin", Bytes(0xFFFC, 1));
