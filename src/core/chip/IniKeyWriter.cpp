@@ -35,14 +35,10 @@ bool sectionName(std::string_view line, std::string_view& name) {
   return true;
 }
 
-enum class FileEncoding { Utf8, Utf8Bom, Utf16Le, Gb18030 };
+using FileEncoding = TextFileEncoding;
 
-FileEncoding detect(ByteView bytes) {
-  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) return FileEncoding::Utf16Le;
-  if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) return FileEncoding::Utf8Bom;
-  const std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  return isValidUtf8(raw) ? FileEncoding::Utf8 : FileEncoding::Gb18030;
-}
+// The file is written back the way it was read.
+FileEncoding detect(ByteView bytes) { return detectTextFileEncoding(bytes); }
 
 Bytes utf8ToUtf16le(std::string_view text) {
   Bytes out;
@@ -50,9 +46,16 @@ Bytes utf8ToUtf16le(std::string_view text) {
     const auto lead = static_cast<unsigned char>(text[i]);
     std::uint32_t cp = lead;
     std::size_t len = 1;
-    if (lead >= 0xF0) { cp = lead & 0x07; len = 4; }
-    else if (lead >= 0xE0) { cp = lead & 0x0F; len = 3; }
-    else if (lead >= 0xC0) { cp = lead & 0x1F; len = 2; }
+    if (lead >= 0xF0) {
+      cp = lead & 0x07;
+      len = 4;
+    } else if (lead >= 0xE0) {
+      cp = lead & 0x0F;
+      len = 3;
+    } else if (lead >= 0xC0) {
+      cp = lead & 0x1F;
+      len = 2;
+    }
     for (std::size_t k = 1; k < len && i + k < text.size(); ++k) cp = (cp << 6) | (text[i + k] & 0x3F);
     i += len;
     if (cp >= 0x10000) {
@@ -126,7 +129,8 @@ std::string setIniKey(std::string_view text, std::string_view section, std::stri
       for (std::size_t k = 0; k < lines.size(); ++k) {
         if (k == i) {
           const bool hadEnd = !lines[k].empty() && lines[k].back() == '\n';
-          out += newLine + (hadEnd ? (lines[k].size() >= 2 && lines[k][lines[k].size() - 2] == '\r' ? "\r\n" : "\n") : "");
+          out +=
+              newLine + (hadEnd ? (lines[k].size() >= 2 && lines[k][lines[k].size() - 2] == '\r' ? "\r\n" : "\n") : "");
         } else {
           out += lines[k];
         }

@@ -1,7 +1,3 @@
-#include "core/chip/CIniFile.h"
-#include "core/chip/IniDocument.h"
-#include "core/chip/IniKeyWriter.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,6 +5,9 @@
 
 #include "core/base/FileIo.h"
 #include "core/base/Gb18030.h"
+#include "core/chip/CIniFile.h"
+#include "core/chip/IniDocument.h"
+#include "core/chip/IniKeyWriter.h"
 #include "support/TempDir.h"
 
 namespace kt90 {
@@ -57,7 +56,8 @@ class IniFileTest : public ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(dir); }
   std::string write(const std::string& name, const Bytes& bytes) {
     const auto path = dir / name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return pathToUtf8(path);
   }
   static Bytes bytesOf(const std::string& s) { return Bytes(s.begin(), s.end()); }
@@ -85,27 +85,42 @@ TEST_F(IniFileTest, LongStringsAreCutAt1023Units) {
   EXPECT_EQ(zh.ReadString("S", "K").size(), 1023u * 3);
 }
 
-TEST_F(IniFileTest, Utf8BomUtf16AndGb18030GiveTheSameTexts) {
-  const std::string text = "[OTPOption0_Item0]\r\nName=看门狗\r\nItemCount=2\r\n";
-  Bytes bom = {0xEF, 0xBB, 0xBF};
-  appendBytes(bom, bytesOf(text));
-  Bytes utf16 = {0xFF, 0xFE};
-  for (char16_t c : std::u16string(u"[OTPOption0_Item0]\r\nName=看门狗\r\nItemCount=2\r\n")) appendU16(utf16, c);
-  const std::string gb = utf8ToGb18030(text);
-  ASSERT_NE(gb, text);
-  for (const auto& file : {write("plain.dev", bytesOf(text)), write("bom.dev", bom), write("u16.dev", utf16),
-                           write("gb.dev", bytesOf(gb))}) {
-    const CIniFile ini(file);
-    EXPECT_EQ(ini.ReadString("OTPOption0_Item0", "Name"), "看门狗") << file;
-    EXPECT_EQ(ini.ReadInt("otpoption0_item0", "itemcount", 0), 2) << file;
+// A BOM decides; without one the file is GB18030, as the Chinese systems write it, also
+// when its bytes happen to be valid UTF-8 ("校准"). Only bytes that cannot be GB18030 are
+// UTF-8 (an odd run of three-byte characters before an ASCII byte, "看门狗").
+TEST_F(IniFileTest, BomDecidesElseGb18030ElseUtf8) {
+  struct Case {
+    std::string name;
+    std::u16string name16;
+    bool plainUtf8Readable;
+  };
+  for (const Case& c : {Case{"看门狗", u"看门狗", true}, Case{"IRC校准", u"IRC校准", false}}) {
+    const std::string text = "[OTPOption0_Item0]\r\nName=" + c.name + "\r\nItemCount=2\r\n";
+    Bytes bom = {0xEF, 0xBB, 0xBF};
+    appendBytes(bom, bytesOf(text));
+    Bytes utf16 = {0xFF, 0xFE};
+    for (char16_t u : u"[OTPOption0_Item0]\r\nName=" + c.name16 + u"\r\nItemCount=2\r\n") appendU16(utf16, u);
+    const std::string gb = utf8ToGb18030(text);
+    ASSERT_NE(gb, text);
+    std::vector<std::string> files = {write("bom.dev", bom), write("u16.dev", utf16), write("gb.dev", bytesOf(gb))};
+    if (c.plainUtf8Readable) files.push_back(write("plain.dev", bytesOf(text)));
+    for (const auto& file : files) {
+      const CIniFile ini(file);
+      EXPECT_EQ(ini.ReadString("OTPOption0_Item0", "Name"), c.name) << file;
+      EXPECT_EQ(ini.ReadInt("otpoption0_item0", "itemcount", 0), 2) << file;
+    }
   }
 }
 
 TEST_F(IniFileTest, WriteCloseUpdateKeepsTheRestOfTheFile) {
-  const std::string original = "; shipped settings\r\n[Settings]\r\nWndTxt=KT90\r\nCloseUpdata=1\r\nVersion=1.0\r\n\r\n[Other]\r\nX=1\r\n";
+  const std::string original =
+      "; shipped settings\r\n[Settings]\r\nWndTxt=KT90\r\nCloseUpdata=1\r\nVersion=1.0\r\n\r\n[Other]\r\nX=1\r\n";
   const CIniFile file(write("set.dll", bytesOf(original)));
   ASSERT_TRUE(file.WriteCloseUpdate(0));
-  EXPECT_EQ(readWholeFile(pathFromUtf8(file.path())), bytesOf("; shipped settings\r\n[Settings]\r\nWndTxt=KT90\r\nCloseUpdata=0\r\nVersion=1.0\r\n\r\n[Other]\r\nX=1\r\n"));
+  EXPECT_EQ(
+      readWholeFile(pathFromUtf8(file.path())),
+      bytesOf(
+          "; shipped settings\r\n[Settings]\r\nWndTxt=KT90\r\nCloseUpdata=0\r\nVersion=1.0\r\n\r\n[Other]\r\nX=1\r\n"));
   EXPECT_EQ(file.ReadInt("Settings", "CloseUpdata", 1), 0);
 }
 

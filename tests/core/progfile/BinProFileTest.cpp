@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "core/progfile/BinFile.h"
-#include "core/progfile/ProFile.h"
 #include "TestFiles.h"
 #include "TestImages.h"
+#include "core/progfile/BinFile.h"
+#include "core/progfile/ProFile.h"
 
 namespace kt90 {
 namespace {
@@ -31,7 +31,8 @@ TEST(BinFile, CopiesFromByteZeroWithoutBlankFill) {
   const Bytes over(65537, 0x66);
   EXPECT_FALSE(readBin(over, image, kEnglish, reporter));
   EXPECT_EQ(image.code()[0], 0x55);
-  EXPECT_EQ(reporter.logLines, std::vector<std::string>{"The file of 65537 bytes exceeds the buffer of 65536 bytes\r\n"});
+  EXPECT_EQ(reporter.logLines,
+            std::vector<std::string>{"The file of 65537 bytes exceeds the buffer of 65536 bytes\r\n"});
 
   // The generic form reports the size and respects any buffer.
   std::array<std::uint8_t, 8> small{};
@@ -43,12 +44,13 @@ TEST(BinFile, CopiesFromByteZeroWithoutBlankFill) {
 class FakeChips : public ProChipHandler {
  public:
   explicit FakeChips(ProgramImage& image) : image_(image) {}
-  void onChipName(const std::string& utf8Name) override {
+  bool onChipName(const std::string& utf8Name) override {
     names.push_back(utf8Name);
     headNameAtLookup = image_.head.chipName();
     image_ = testimages::blankImage(0x800);
     image_.openShort.setPins(8);
     model = "VK" + utf8Name;
+    return true;
   }
   std::string onFinished() override {
     ++finished;
