@@ -7,7 +7,7 @@
 namespace kt90::link {
 
 std::optional<std::string> portDeniedToUser(const std::string& portName) {
-  const std::string path = portName.find('/') == std::string::npos ? "/dev/" + portName : portName;
+  const std::string path = portName.rfind('/', 0) == 0 ? portName : "/dev/" + portName;
   if (::access(path.c_str(), R_OK | W_OK) == 0 || errno != EACCES) return std::nullopt;
   return path;
 }

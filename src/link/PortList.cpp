@@ -24,7 +24,11 @@ void markKt90Links(std::vector<SerialPortEntry>& ports, const std::vector<std::f
       port.kt90Link = true;
       listed = true;
     }
-    if (!listed) ports.push_back({kKt90PortDescription, target.filename().string(), target.string(), {}, {}, true});
+    if (listed) continue;
+    // Named as the platform names ports: relative to /dev (ttyACM0, pts/3), else the path.
+    const std::string path = target.string();
+    const std::string name = path.rfind("/dev/", 0) == 0 ? path.substr(5) : path;
+    ports.push_back({kKt90PortDescription, name, path, {}, {}, true});
   }
 }
 

@@ -55,12 +55,13 @@ TEST(PortText, OnlyPortsWithAnAcceptedNameOrTheProgrammersIdsAreOffered) {
       {"CDC ACM", "ttyACM3", "/dev/ttyACM3", 0x0483, 0x5740},            // named by the rule's link
   };
   // The rule's links: one to a listed port, one to a port the platform did not list.
-  markKt90Links(ports, {"/dev/ttyACM3", "/dev/ttyACM4"});
+  markKt90Links(ports, {"/dev/ttyACM3", "/dev/ttyACM4", "/dev/pts/5"});
   std::vector<std::string> names;
   for (const SerialPortEntry& port : acceptedPorts(ports)) names.push_back(port.friendlyName());
   EXPECT_EQ(names, (std::vector<std::string>{"STMicroelectronics Virtual COM Port (COM3)", "USB 串行设备 (COM12)",
-                                             "Board (KT90x)", "KT90 (ttyACM0)", "KT90 (ttyACM3)", "KT90 (ttyACM4)"}));
-  EXPECT_EQ(ports.back().systemLocation, "/dev/ttyACM4");
+                                             "Board (KT90x)", "KT90 (ttyACM0)", "KT90 (ttyACM3)", "KT90 (ttyACM4)",
+                                             "KT90 (pts/5)"}));
+  EXPECT_EQ(ports.back().systemLocation, "/dev/pts/5");
   EXPECT_EQ(portFromEntryText("KT90 (ttyACM4)").portName, "ttyACM4");
   // The platform's list is there to be asked, whatever it holds on this machine.
   for (const SerialPortEntry& port : programmerPorts()) EXPECT_TRUE(isAcceptedPortText(port.friendlyName()));
@@ -104,6 +105,7 @@ TEST(PortAccess, APortWhoseModeForbidsOpeningIsReported) {
   EXPECT_FALSE(portDeniedToUser(slave));
   ASSERT_EQ(::chmod(slave.c_str(), 0), 0);
   EXPECT_EQ(portDeniedToUser(slave), slave);
+  EXPECT_EQ(portDeniedToUser(slave.substr(5)), slave);  // pts/N, as the port list names it
   EXPECT_FALSE(portDeniedToUser("/dev/kt90-no-such-port"));
   ::close(master);
 }
