@@ -1,15 +1,11 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "link/DeviceLinks.h"
-#include "link/PortAccess.h"
 #include "link/PortList.h"
 #include "link/PortText.h"
 #include "link/UsbIds.h"
@@ -92,22 +88,6 @@ TEST(PortText, TheUdevRuleMatchesTheIdsOfTheCode) {
                 kKt90UsbProductId);
   EXPECT_NE(text.find(ids), std::string::npos) << ids;
   EXPECT_NE(text.find(std::string("SYMLINK+=\"") + kKt90DeviceLinkPrefix + "%n\""), std::string::npos);
-}
-
-// A port this user may not open is told apart from a missing one (as root every port opens).
-TEST(PortAccess, APortWhoseModeForbidsOpeningIsReported) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root may open every port";
-  const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-  ASSERT_GE(master, 0);
-  ASSERT_EQ(::grantpt(master), 0);
-  ASSERT_EQ(::unlockpt(master), 0);
-  const std::string slave = ::ptsname(master);
-  EXPECT_FALSE(portDeniedToUser(slave));
-  ASSERT_EQ(::chmod(slave.c_str(), 0), 0);
-  EXPECT_EQ(portDeniedToUser(slave), slave);
-  EXPECT_EQ(portDeniedToUser(slave.substr(5)), slave);  // pts/N, as the port list names it
-  EXPECT_FALSE(portDeniedToUser("/dev/kt90-no-such-port"));
-  ::close(master);
 }
 
 }  // namespace
