@@ -1,3 +1,4 @@
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -7,7 +8,10 @@
 namespace kt90::link {
 
 std::optional<std::string> portDeniedToUser(const std::string& portName) {
-  const std::string path = portName.rfind('/', 0) == 0 ? portName : "/dev/" + portName;
+  if (portName.empty()) return std::nullopt;
+  const std::string path = portName.front() == '/' ? portName : "/dev/" + portName;
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISCHR(info.st_mode)) return std::nullopt;
   if (::access(path.c_str(), R_OK | W_OK) == 0 || errno != EACCES) return std::nullopt;
   return path;
 }

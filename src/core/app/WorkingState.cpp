@@ -27,8 +27,8 @@ void WorkingState::start() {
       normaliseOperatingMode(static_cast<std::uint32_t>(profile_.readInt(profile::kAccount, profile::kDefaultAccount)));
   language_ = static_cast<LanguageId>(profile_.readInt(profile::kLanguage, profile::kDefaultLanguage));
   fillChipList();
-  // The head's name field is made from the model just loaded; restoring a name from it
-  // could only give that model back or, for a cut or prefixed name, another one.
+  // No name is restored from the fresh head: its name field is made from the model just
+  // loaded, and restoring could only give that model back or, cut or prefixed, another.
   loadChipDefinition(true);
   setOperationState(OperationState::Ready);
 }
