@@ -91,9 +91,10 @@ inline void binTarget(ByteView file) {
 class ResettingChips : public ProChipHandler {
  public:
   explicit ResettingChips(ProgramImage& image) : image_(image) {}
-  void onChipName(const std::string& name) override {
+  bool onChipName(const std::string& name) override {
     image_ = resetImage(0x400);
     model_ = name;
+    return true;
   }
   std::string onFinished() override { return model_; }
 
@@ -126,9 +127,12 @@ struct Target {
 };
 
 inline constexpr Target kProgfileTargets[] = {
-    {"project_plain", projectPlainTarget}, {"project_scrambled", projectScrambledTarget},
-    {"hex", hexTarget},                    {"bin", binTarget},
-    {"pro", proTarget},                    {"ktid", ktIdTarget},
+    {"project_plain", projectPlainTarget},
+    {"project_scrambled", projectScrambledTarget},
+    {"hex", hexTarget},
+    {"bin", binTarget},
+    {"pro", proTarget},
+    {"ktid", ktIdTarget},
 };
 
 }  // namespace kt90::fuzz

@@ -9,9 +9,12 @@
 #include "cli/Commands.h"
 #include "cli/Json.h"
 #include "core/app/SaveProgramFile.h"
+#include "core/app/ShellState.h"
 #include "core/base/Encoding.h"
 #include "core/base/FileIo.h"
 #include "core/programmer/DeviceOperations.h"
+#include "core/text/Format.h"
+#include "core/text/StringTable.h"
 #include "sim/Emulator.h"
 #include "sim/SimDriver.h"
 #include "sim/StateFile.h"
@@ -19,6 +22,7 @@
 #if KT90_HAVE_SERIAL
 #include <QCoreApplication>
 
+#include "link/PortAccess.h"
 #include "link/PortList.h"
 #include "link/SerialDriver.h"
 #endif
@@ -47,10 +51,18 @@ std::vector<std::pair<std::string, std::string>> serialPorts() {
     ports.emplace_back(entry.portName, entry.friendlyName());
   return ports;
 }
+// A port this user may not open: the line that tells how to set the driver up.
+std::string portPermissionProblem(const std::string& port, const WorkingState& state) {
+  const auto path = link::portDeniedToUser(port);
+  if (!path) return {};
+  return formatText(text(TextId::PortPermissionDeniedCommand, state.language()), path->c_str(),
+                    driverSetupScriptPath(state.programDir()).c_str());
+}
 #else
 constexpr bool kHaveSerial = false;
 std::unique_ptr<CKT90Driver> makeSerialDriver() { return nullptr; }
 std::vector<std::pair<std::string, std::string>> serialPorts() { return {}; }
+std::string portPermissionProblem(const std::string&, const WorkingState&) { return {}; }
 #endif
 
 const std::set<std::string> kNumericFigures = {"total", "successes", "yield", "resultCode"};
@@ -170,6 +182,12 @@ std::string runOnProgrammer(const CommandSpec& spec, const DeviceArgs& args, Cli
   if (spec.op == DeviceOperation::Download) loadProgram(session, args);
   Programmer programmer;
   if (const std::string error = programmer.open(args); !error.empty()) throw CommandFailure(kExitUsage, error);
+  if (args.simState.empty()) {
+    if (const std::string problem = portPermissionProblem(args.port, session.state()); !problem.empty()) {
+      session.state().appendLog(problem);
+      throw CommandFailure(kExitFailed, problem.substr(0, problem.find_last_not_of("\r\n ") + 1));
+    }
+  }
 
   WorkingState& state = session.state();
   TerminalHost& host = session.host();

@@ -198,6 +198,14 @@ void CKT90EXEDlg::openLocalFile(const std::string& path, TextId missing) {
 
 void CKT90EXEDlg::startDeviceOperation(DeviceOperation op, std::function<void(const OperationOutcome&)> after) {
   const PortTarget target = portMenu_->target();
+  // A port this user may not open is no missing programmer: say what helps instead.
+  if (const auto problem = portPermissionProblem(target, language_)) {
+    WorkingState& state = session_.state();
+    if (op != DeviceOperation::QueryUid) state.appendLog("CLEAR");
+    state.appendLog(*problem);
+    if (op != DeviceOperation::QueryUid) state.setOperationState(OperationState::Failed);
+    return;
+  }
   // The controls go off now, before the worker runs: no second click slips in.
   if (op != DeviceOperation::QueryUid) applyControlStates(OperationState::Running);
 

@@ -110,6 +110,30 @@ has '"hasPassword":true'
 expect_exit 1 "$ctl" --data-dir "$data" convert "$work/copy.vk" "$work/copy.hex"
 expect_exit 0 "$ctl" --data-dir "$data" dump "$work/copy.vk" --unlock 1234ABCD
 has "2805 3FFF"
+# An old-layout project file (version 1) as its description gives it: head with the chip
+# name "1620" at byte 3 and option word 0 = 0x3FF4 at byte 8, 2 KB of code, the sum of the
+# code bytes, the sum of the head bytes plus that sum and its own bytes, and with flag bit 5
+# the 34-byte rolling-code record.
+byte() { printf "\\$(printf %03o "$(($1 & 255))")"; }
+u32() { byte "$1"; byte $(($1 >> 8)); byte $(($1 >> 16)); byte $(($1 >> 24)); }
+old_file() {  # rolling(0|1)
+  local head=($((0x43 | $1 * 0x20)) 1 2 49 54 50 48 0 0xF4 0x3F) i code=0 sum=0
+  while [ ${#head[@]} -lt 32 ]; do head+=(0); done
+  for b in "${head[@]}"; do byte "$b"; sum=$((sum + b)); done
+  for ((i = 0; i < 2048; i++)); do byte $((i * 7 + 1)); code=$((code + ((i * 7 + 1) & 255))); done
+  u32 $code
+  u32 $((sum + code + (code & 255) + ((code >> 8) & 255) + ((code >> 16) & 255)))
+  if [ "$1" -eq 1 ]; then for ((i = 0; i < 34; i++)); do byte $((0x40 + i)); done; fi
+}
+for rolling in 0 1; do
+  old_file $rolling >"$work/old$rolling.vk"
+  expect_exit 0 "$ctl" --data-dir "$data" info "$work/old$rolling.vk" --json
+  has '"model":"VK1620"'
+  has '"codeWords":1024'
+  has '"0x2000":16372'
+  grep -q "Old QD version file" "$work/err" || fail "old-layout notice missing"
+  ! grep -q "当前软件不支持" "$work/err" || fail "old option words taken for a chip name"
+done
 
 [ "$failures" -eq 0 ] && echo "all CLI file command checks passed"
 exit "$failures"

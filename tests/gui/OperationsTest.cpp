@@ -1,4 +1,8 @@
 // Device operations from the window, through the built-in emulated programmer.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -7,6 +11,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <cstdlib>
 
 #include "gui/MainMenu.h"
 #include "gui/support/GuiWorld.h"
@@ -155,6 +160,28 @@ class OperationsTest : public QObject {
     QVERIFY(world.waitIdle());
     QCOMPARE(world.dialogs.editors, QStringList{"U_ID"});
     QVERIFY(!world.dialogs.lastConnected.has_value());
+  }
+
+  // A port that is there but that this user may not open points to the driver set-up.
+  void aPortThisUserMayNotOpenPointsToTheDriver() {
+    if (::geteuid() == 0) QSKIP("root may open every port");
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    const std::string slave = ::ptsname(master);
+    QVERIFY(::chmod(slave.c_str(), 0) == 0);
+    GuiWorld world;
+    world.profile->writeInt(profile::kLanguage, kEnglish);
+    world.ports = {{"KT90", slave, slave}};
+    CKT90EXEDlg& w = world.open();
+    buttonOf(w, Control::Download)->click();
+    QVERIFY(world.waitIdle());
+    QCOMPARE(w.shownState(), OperationState::Failed);
+    const QString log = w.views()->logView()->toPlainText();
+    QVERIFY2(log.contains(QString::fromStdString("The port " + slave + " is there")), qPrintable(log));
+    QVERIFY(log.contains("Help > Install Driver"));
+    QVERIFY(!log.contains("not connected"));
+    QVERIFY(w.control(Control::Download)->isEnabled());
+    ::close(master);
   }
 
   void closingWaitsForTheRunningOperation() {

@@ -9,8 +9,8 @@
 namespace kt90 {
 
 // The chip a program head names: the restored model name and the chip-list entry it
-// selects. When no definition of the restored name exists (a model longer than the
-// 8-byte name field) the selected entry's text is the model.
+// selects. A model longer than the 8-byte name field is completed to the one entry its cut
+// name begins; any other name without a definition stays as it is (see resolveChipModel).
 struct ChipLookup {
   std::string model;
   std::optional<std::size_t> selected;

@@ -36,9 +36,9 @@ class ScratchLoad : public ProChipHandler {
   }
   bool loadDefinition(bool reset) { return LoadChipDefinition(context(), reset, info, image, state_.reporter()); }
 
-  void onChipName(const std::string&) override {
+  bool onChipName(const std::string&) override {
     lookUpFromHead();
-    loadDefinition(true);
+    return loadDefinition(true);
   }
   std::string onFinished() override {
     lookUpFromHead();
@@ -56,18 +56,22 @@ bool openProject(WorkingState& state, ScratchLoad& scratch, ByteView file, bool&
   const LanguageId language = state.language();
   const auto payload = unscrambleProject(file, language, state.reporter());
   if (!payload) return false;
-  // The head names the chip; the image is reset for it before the blocks are read.
+  // The head names the chip; the image is reset for it before the blocks are read. A chip
+  // without a definition fails the open (the load says so) before anything is read.
   const ProjectHeadPreview preview = preReadProjectHead(*payload, language, state.reporter());
   if (preview.headRead) {
     const std::uint8_t chipId = preview.config ? preview.config->chipId() : scratch.image.config.chipId();
     scratch.chip = lookUpChip(preview.head, chipId, state.chipList(), state.programDir(), language);
   }
-  scratch.loadDefinition(true);
+  if (!scratch.loadDefinition(true)) return false;
   const ProjectReadResult result = readProject(*payload, scratch.image, language, state.reporter());
   if (!result.ok) return false;
   scratch.lookUpFromHead();
-  if (result.oldLayoutConverted) LoadChipDefinitionForOldFile(scratch.context(), scratch.info, scratch.image);
-  scratch.loadDefinition(false);
+  if (result.oldLayoutConverted && !LoadChipDefinitionForOldFile(scratch.context(), scratch.info, scratch.image)) {
+    state.reporter().alert(text(TextId::ChipNotSupported, language) + scratch.chip.model);
+    return false;
+  }
+  if (!scratch.loadDefinition(false)) return false;
   passwordFound = result.passwordFound;
   return true;
 }

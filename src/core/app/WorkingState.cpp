@@ -23,12 +23,13 @@ WorkingState::WorkingState(Host& host, ProfileStore& profile, std::string progra
 void WorkingState::start() {
   chipModelName_ = profile_.readString(profile::kChip, "");
   settings_ = readSettings(programDir_);
-  operatingMode_ = normaliseOperatingMode(
-      static_cast<std::uint32_t>(profile_.readInt(profile::kAccount, profile::kDefaultAccount)));
+  operatingMode_ =
+      normaliseOperatingMode(static_cast<std::uint32_t>(profile_.readInt(profile::kAccount, profile::kDefaultAccount)));
   language_ = static_cast<LanguageId>(profile_.readInt(profile::kLanguage, profile::kDefaultLanguage));
   fillChipList();
+  // No name is restored from the fresh head: its name field is made from the model just
+  // loaded, and restoring could only give that model back or, cut or prefixed, another.
   loadChipDefinition(true);
-  lookUpChipFromHead();
   setOperationState(OperationState::Ready);
 }
 
@@ -116,7 +117,9 @@ void WorkingState::setHeadFlag(std::uint8_t bit, bool on) {
   showImageSummary();
 }
 
-void WorkingState::toggleCheckCrc() { image_.head.setFlag(headflag::kCheckCrc, !image_.head.flag(headflag::kCheckCrc)); }
+void WorkingState::toggleCheckCrc() {
+  image_.head.setFlag(headflag::kCheckCrc, !image_.head.flag(headflag::kCheckCrc));
+}
 
 void WorkingState::appendLog(const std::string& entry, bool withTime) { host_.appendLog(cutLogEntry(entry), withTime); }
 
@@ -159,10 +162,18 @@ std::string WorkingState::readyLabel() {
 
 void WorkingState::setOperationState(OperationState state) {
   switch (state) {
-    case OperationState::Passed: host_.setOperationState(state, text(TextId::StatePassed, language_)); break;
-    case OperationState::Failed: host_.setOperationState(state, text(TextId::StateFailed, language_)); break;
-    case OperationState::Running: host_.setOperationState(state, text(TextId::StateRunning, language_)); break;
-    case OperationState::Ready: host_.setOperationState(state, readyLabel()); break;
+    case OperationState::Passed:
+      host_.setOperationState(state, text(TextId::StatePassed, language_));
+      break;
+    case OperationState::Failed:
+      host_.setOperationState(state, text(TextId::StateFailed, language_));
+      break;
+    case OperationState::Running:
+      host_.setOperationState(state, text(TextId::StateRunning, language_));
+      break;
+    case OperationState::Ready:
+      host_.setOperationState(state, readyLabel());
+      break;
   }
 }
 

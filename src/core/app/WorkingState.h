@@ -48,8 +48,8 @@ class WorkingState {
   // The chip selection change: asks whether to keep a loaded program. Returns true when the
   // program was kept (the caller then opens the OPTION editor).
   bool changeChip(const std::string& model);
-  // Makes the model named by the head current: name restored, list selection, with the
-  // fallback to the list entry when no definition of the restored name exists.
+  // Makes the model named by the head current: name restored, list selection, a cut name
+  // completed to its entry (see lookUpChip).
   void lookUpChipFromHead();
   // Takes over a program loaded into a scratch image, with the chip it was loaded for.
   void adoptProgram(ProgramImage&& image, const ChipInfo& info, const ChipLookup& chip);

@@ -109,14 +109,26 @@ std::string utf16leToUtf8(ByteView bytes) {
   return out;
 }
 
-std::string decodeTextFile(ByteView bytes) {
-  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) return utf16leToUtf8(bytes.subspan(2));
-  if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
-    bytes = bytes.subspan(3);
-  }
+TextFileEncoding detectTextFileEncoding(ByteView bytes) {
+  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) return TextFileEncoding::Utf16Le;
+  if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) return TextFileEncoding::Utf8Bom;
   const std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  if (isValidUtf8(raw)) return std::string(raw);
-  return gb18030ToUtf8(raw);
+  return !isValidGb18030(raw) && isValidUtf8(raw) ? TextFileEncoding::Utf8 : TextFileEncoding::Gb18030;
+}
+
+std::string decodeTextFile(ByteView bytes) {
+  const auto text = [](ByteView b) { return std::string(reinterpret_cast<const char*>(b.data()), b.size()); };
+  switch (detectTextFileEncoding(bytes)) {
+    case TextFileEncoding::Utf16Le:
+      return utf16leToUtf8(bytes.subspan(2));
+    case TextFileEncoding::Utf8Bom:
+      return text(bytes.subspan(3));
+    case TextFileEncoding::Utf8:
+      return text(bytes);
+    case TextFileEncoding::Gb18030:
+      break;
+  }
+  return gb18030ToUtf8(text(bytes));
 }
 
 std::string ansiToUtf8(std::string_view ansi) {

@@ -6,8 +6,14 @@
 
 namespace kt90 {
 
-// Text files of the program directory may be UTF-8 (with or without BOM), UTF-16LE with
-// BOM, or GB18030 (files saved on Chinese systems). Returns the text as UTF-8.
+// How a text file of the program directory (chip definitions, settings, KT_ID.TXT) is read.
+// A byte-order mark decides. Without one the file is what the Chinese Windows systems these
+// files come from write: their ANSI code page, GB18030. Short GB18030 texts are often valid
+// UTF-8 as well ("校准" is), so UTF-8 is only taken for bytes that cannot be GB18030.
+enum class TextFileEncoding { Utf8Bom, Utf16Le, Gb18030, Utf8 };
+TextFileEncoding detectTextFileEncoding(ByteView bytes);
+
+// The text of such a file as UTF-8.
 std::string decodeTextFile(ByteView bytes);
 
 // "ANSI" texts (the 8-byte chip name, version replies) are ASCII in practice; other

@@ -9,7 +9,7 @@ namespace kt90 {
 namespace {
 
 std::string convert(const char* to, const char* from, std::string_view input, std::string_view replacement,
-                    std::size_t skipOnError) {
+                    std::size_t skipOnError, std::size_t* errors = nullptr) {
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(input);
   std::string out;
@@ -23,6 +23,7 @@ std::string convert(const char* to, const char* from, std::string_view input, st
     out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
     if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
       // Invalid or truncated sequence: replace it and go on.
+      if (errors) ++*errors;
       out.append(replacement);
       const std::size_t skip = skipOnError < inLeft ? skipOnError : inLeft;
       in += skip;
@@ -38,5 +39,11 @@ std::string convert(const char* to, const char* from, std::string_view input, st
 std::string gb18030ToUtf8(std::string_view gb) { return convert("UTF-8", "GB18030", gb, "\xEF\xBF\xBD", 1); }
 
 std::string utf8ToGb18030(std::string_view utf8) { return convert("GB18030", "UTF-8", utf8, "?", 1); }
+
+bool isValidGb18030(std::string_view gb) {
+  std::size_t errors = 0;
+  convert("UTF-8", "GB18030", gb, {}, 1, &errors);
+  return errors == 0;
+}
 
 }  // namespace kt90

@@ -9,4 +9,7 @@ namespace kt90 {
 std::string gb18030ToUtf8(std::string_view gb);
 std::string utf8ToGb18030(std::string_view utf8);
 
+// Whether every byte sequence of `gb` is GB18030.
+bool isValidGb18030(std::string_view gb);
+
 }  // namespace kt90

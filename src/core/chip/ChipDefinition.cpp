@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/base/FileIo.h"
+#include "core/base/FileNameMatch.h"
 #include "core/chip/ChipList.h"
 #include "core/chip/ChipNames.h"
 #include "core/chip/IniSnapshot.h"
@@ -13,12 +14,6 @@
 
 namespace kt90 {
 namespace {
-
-// A model name is a file title; one that names another folder is no chip of ours.
-bool isPlainFileTitle(const std::string& model) {
-  if (model == "." || model == "..") return false;
-  return model.find_first_of("/\\:") == std::string::npos && model.find('\0') == std::string::npos;
-}
 
 void readChipIds(const IniSnapshot& ini, ConfigBlock& config) {
   const auto id = static_cast<std::uint8_t>(ini.ReadInt("General", "ChipID", 255));
@@ -77,9 +72,9 @@ void resetImageForChip(const IniSnapshot& ini, const ChipContext& ctx, const Chi
 }  // namespace
 
 std::string chipDefinitionPath(const std::string& programDir, LanguageId language, const std::string& model) {
-  const std::string_view folder = chipDefinitionFolder(language);
+  const std::filesystem::path folder = chipDefinitionFolderPath(programDir, language);
   if (folder.empty() || !isPlainFileTitle(model)) return {};
-  return pathToUtf8(pathFromUtf8(programDir) / std::string(folder) / pathFromUtf8(model + ".dev"));
+  return pathToUtf8(findFileNoCase(folder, model + ".dev"));
 }
 
 bool chipDefinitionExists(const std::string& programDir, LanguageId language, const std::string& model) {

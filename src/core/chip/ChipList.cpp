@@ -4,11 +4,14 @@
 #include <system_error>
 
 #include "core/base/FileIo.h"
+#include "core/base/FileNameMatch.h"
 
 namespace kt90 {
 namespace {
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
 
 bool startsWithNoCase(std::string_view entry, std::string_view text) {
   if (entry.size() < text.size()) return false;
@@ -18,20 +21,29 @@ bool startsWithNoCase(std::string_view entry, std::string_view text) {
   return true;
 }
 
-}  // namespace
-
 std::string_view chipDefinitionFolder(LanguageId language) {
   if (language == kChinese) return "CH_DEV";
   if (language == kEnglish) return "EN_DEV";
   return {};
 }
 
+std::filesystem::path chipDefinitionFolderPath(const std::string& programDir, LanguageId language) {
+  const std::string_view folder = chipDefinitionFolder(language);
+  if (folder.empty()) return {};
+  return findFileNoCase(pathFromUtf8(programDir), std::string(folder));
+}
+
+bool isPlainFileTitle(std::string_view title) {
+  if (title.empty() || title == "." || title == "..") return false;
+  return title.find_first_of("/\\:") == std::string_view::npos && title.find('\0') == std::string_view::npos;
+}
+
 std::vector<std::string> listChipModels(const std::string& programDir, LanguageId language) {
   std::vector<std::string> models;
-  const std::string_view folder = chipDefinitionFolder(language);
+  const std::filesystem::path folder = chipDefinitionFolderPath(programDir, language);
   if (folder.empty()) return models;
   std::error_code ec;
-  std::filesystem::directory_iterator it(pathFromUtf8(programDir) / std::string(folder), ec);
+  std::filesystem::directory_iterator it(folder, ec);
   for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
     std::error_code typeError;
     if (!it->is_regular_file(typeError)) continue;
@@ -39,7 +51,7 @@ std::vector<std::string> listChipModels(const std::string& programDir, LanguageI
     const std::string extension = pathToUtf8(path.extension());
     if (extension.size() != 4 || !startsWithNoCase(extension, ".dev")) continue;
     std::string title = pathToUtf8(path.stem());
-    if (!title.empty()) models.push_back(std::move(title));
+    if (isPlainFileTitle(title)) models.push_back(std::move(title));
   }
   return models;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,12 +13,20 @@ namespace kt90 {
 // Folder of the chip definitions of a user-interface language below the program
 // directory: "CH_DEV" for Chinese, "EN_DEV" for English, empty for any other language.
 std::string_view chipDefinitionFolder(LanguageId language);
+// That folder as it is named on disk (see findFileNoCase); empty for any other language.
+std::filesystem::path chipDefinitionFolderPath(const std::string& programDir, LanguageId language);
+
+// A model name is a file title; one that names another folder is no chip of ours.
+bool isPlainFileTitle(std::string_view title);
 
 // File titles of the "*.dev" files of the language's definition folder, in the order the
 // directory listing returns them (no sorting of our own; the extension is compared
-// without regard to case). Sub-folders are not chip models. Empty for an unknown
-// language or a missing folder.
+// without regard to case). Sub-folders are not chip models, nor are titles that could
+// not be loaded (see isPlainFileTitle). Empty for an unknown language or a missing folder.
 std::vector<std::string> listChipModels(const std::string& programDir, LanguageId language);
+
+// Whether `entry` begins with `text`, ignoring ASCII case (the combo box's comparison).
+bool startsWithNoCase(std::string_view entry, std::string_view text);
 
 // The chip combo box's prefix search: the first entry that begins with `text`, ignoring
 // ASCII case, searching from the second entry on and wrapping round to the first.

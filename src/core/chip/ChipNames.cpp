@@ -84,14 +84,21 @@ RestoredChipName RestoreChipName(const ChipNameField& field, const std::vector<s
   RestoredChipName restored;
   restored.name = applyTwoFamilyChips(std::move(result), usedPrefix, text, chipId);
   restored.selected = selectChipEntry(entries, restored.name);
+  restored.fieldFull = std::find(field.begin(), field.end(), std::uint8_t{0}) == field.end();
   return restored;
 }
 
-std::string resolveChipModel(const std::string& restored, const std::vector<std::string>& entries,
+std::string resolveChipModel(const std::string& restored, bool fieldFull, const std::vector<std::string>& entries,
                              const std::function<bool(const std::string&)>& definitionExists) {
   if (definitionExists && definitionExists(restored)) return restored;
-  if (const auto hit = prefixSearch(entries, restored)) return entries[*hit];
-  return restored;
+  if (!fieldFull) return restored;
+  const std::string* only = nullptr;
+  for (const std::string& entry : entries) {
+    if (!startsWithNoCase(entry, restored)) continue;
+    if (only) return restored;  // two models fit: neither is taken
+    only = &entry;
+  }
+  return only ? *only : restored;
 }
 
 }  // namespace kt90

@@ -31,6 +31,7 @@ std::string chipNameFieldText(const ChipNameField& field);
 struct RestoredChipName {
   std::string name;                     // becomes the current chip model name
   std::optional<std::size_t> selected;  // the combo entry to select; none for an empty list
+  bool fieldFull = false;               // all 8 bytes used, no terminator: the name may be cut
 };
 
 // The full model name of a name field: the first family prefix whose candidate the prefix
@@ -39,10 +40,11 @@ struct RestoredChipName {
 RestoredChipName RestoreChipName(const ChipNameField& field, const std::vector<std::string>& entries,
                                  std::uint8_t chipId);
 
-// A name field holds only 8 bytes, so a longer model ("QD46K300T1") comes back cut
-// ("QD46K300"). When no definition of the restored name exists but the prefix search
-// finds an entry, that entry is the model; otherwise the restored name stands.
-std::string resolveChipModel(const std::string& restored, const std::vector<std::string>& entries,
+// The model a restored name stands for: the name itself when its definition exists. A full
+// name field may hold a longer model cut to 8 bytes ("QD46K300T1" stored as "QD46K300");
+// then the one entry the name begins is the model. Otherwise the name stands, also without
+// a definition: the load reports it, the name never becomes another chip.
+std::string resolveChipModel(const std::string& restored, bool fieldFull, const std::vector<std::string>& entries,
                              const std::function<bool(const std::string&)>& definitionExists);
 
 }  // namespace kt90

@@ -3,13 +3,15 @@
 #include <algorithm>
 
 #include "core/base/FileIo.h"
+#include "core/base/FileNameMatch.h"
+#include "core/chip/ChipList.h"
 #include "core/text/FileProblem.h"
 
 namespace kt90 {
 
 std::string cifPath(const std::string& programDir, const std::string& model) {
-  if (model.empty() || model == "." || model == ".." || model.find_first_of("/\\:") != std::string::npos) return {};
-  return pathToUtf8(pathFromUtf8(programDir) / "CIF" / pathFromUtf8(model + ".cif"));
+  if (!isPlainFileTitle(model)) return {};
+  return pathToUtf8(findFileNoCase(findFileNoCase(pathFromUtf8(programDir), "CIF"), model + ".cif"));
 }
 
 std::optional<CifBlock> cifFromBytes(ByteView bytes) {

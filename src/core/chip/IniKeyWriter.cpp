@@ -36,14 +36,10 @@ bool sectionName(std::string_view line, std::string_view& name) {
   return true;
 }
 
-enum class FileEncoding { Utf8, Utf8Bom, Utf16Le, Gb18030 };
+using FileEncoding = TextFileEncoding;
 
-FileEncoding detect(ByteView bytes) {
-  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) return FileEncoding::Utf16Le;
-  if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) return FileEncoding::Utf8Bom;
-  const std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  return isValidUtf8(raw) ? FileEncoding::Utf8 : FileEncoding::Gb18030;
-}
+// The file is written back the way it was read.
+FileEncoding detect(ByteView bytes) { return detectTextFileEncoding(bytes); }
 
 Bytes utf8ToUtf16le(std::string_view text) {
   Bytes out;

@@ -4,11 +4,14 @@
 
 namespace kt90 {
 
-// The largest CodeWords a program file may declare. The buffer holds 32768 words, but a
-// 65536-byte code block no longer fits the 16-bit lengths the formats and the programmer
-// use (a PRO code block of 65536 bytes would even give CodeWords 0), so one word less is
-// the limit for every reader and writer.
-inline constexpr std::size_t kMaxFileCodeWords = 0x7FFF;
+// The largest CodeWords a program file may declare: the code buffer's 32768 words. The
+// project file stores CodeWords as it is and HEX and BIN address bytes 0-0xFFFF, so all of
+// them hold it.
+inline constexpr std::size_t kMaxFileCodeWords = 0x8000;
+
+// A PRO code block's length becomes CodeWords modulo 65536 bytes, so a block of 65536
+// bytes would give CodeWords 0: PRO files stop one word short.
+inline constexpr std::size_t kMaxProCodeWords = 0x7FFF;
 
 // The largest file each reader can need; bigger ones are refused before they are read.
 // A project file: scramble head, file head, 65,536 code bytes and every record (under 70 KiB).

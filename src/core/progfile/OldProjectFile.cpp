@@ -47,6 +47,14 @@ void convertHead(FileHead& head, std::uint16_t codeWords) {
 
 }  // namespace
 
+std::array<std::uint8_t, FileHead::kNameSize> oldLayoutChipName(const FileHead& head) {
+  std::string name = oldChipName(head);
+  if (name == "K027") name.erase(0, 1);
+  std::array<std::uint8_t, FileHead::kNameSize> field{};
+  std::copy(name.begin(), name.end(), field.begin());
+  return field;
+}
+
 bool readOldProject(ByteView file, ProgramImage& image, LanguageId language, Reporter& reporter) {
   reporter.alert(text(TextId::ProjectOldVersion, language));
   ByteCursor in(file);

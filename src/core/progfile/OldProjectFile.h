@@ -1,4 +1,7 @@
 #pragma once
+#include <array>
+#include <cstdint>
+
 #include "core/base/Bytes.h"
 #include "core/base/Reporter.h"
 #include "core/progfile/ProgramImage.h"
@@ -15,5 +18,9 @@ namespace kt90 {
 // option words moved, the chip name moved to the name field, "K027" renamed "027" with
 // bit 13 of option word 0 set); the chip definition for old files is applied by the caller.
 bool readOldProject(ByteView file, ProgramImage& image, LanguageId language, Reporter& reporter);
+
+// The name field the conversion gives an old head (its bytes 8-15 are option words there):
+// up to 5 letters and digits from byte 3, "K027" becoming "027".
+std::array<std::uint8_t, FileHead::kNameSize> oldLayoutChipName(const FileHead& head);
 
 }  // namespace kt90

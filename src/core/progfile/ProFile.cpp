@@ -23,7 +23,7 @@ constexpr std::size_t kSizeOffset = 12;
 constexpr std::size_t kCountOffset = 28;
 constexpr std::size_t kTableOffset = 32;
 constexpr std::size_t kEntrySize = 16;
-constexpr std::size_t kMaxCodeBlock = kMaxFileCodeWords * 2 + 1;
+constexpr std::size_t kMaxCodeBlock = kMaxProCodeWords * 2 + 1;
 
 struct Entry {
   std::uint32_t type;
@@ -165,7 +165,7 @@ class ProReader {
   bool chipName(const std::string& raw) {
     const std::string name = replaceAll(raw, "163", "027");
     storeName(image_.head, name);
-    handler_.onChipName(name);
+    if (!handler_.onChipName(name)) return false;
     storeName(image_.head, name);
     return true;
   }

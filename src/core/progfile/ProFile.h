@@ -14,8 +14,9 @@ class ProChipHandler {
   virtual ~ProChipHandler() = default;
   // A chip-name entry (UTF-8, "163" already replaced by "027"; the name is in the head's
   // name field): look the chip up from the head, select it and reset the image for it.
-  // The reader stores the name in the head again afterwards.
-  virtual void onChipName(const std::string& utf8Name) = 0;
+  // The reader stores the name in the head again afterwards. False (the chip has no
+  // definition, which the handler has reported) fails the read.
+  virtual bool onChipName(const std::string& utf8Name) = 0;
   // After the last entry: look the chip up from the head again; returns the selected
   // model name.
   virtual std::string onFinished() = 0;

@@ -23,10 +23,11 @@ class ProjectReader {
   bool run() {
     in_.take(FileHead::kSize);
     const FileHead& head = image_.head;
-    if (head.codeWords() > kMaxFileCodeWords) return fail(formatText(say(TextId::ProjectCodeTooLarge), head.codeWords()));
+    if (head.codeWords() > kMaxFileCodeWords)
+      return fail(formatText(say(TextId::ProjectCodeTooLarge), head.codeWords()));
     expected_ = FileHead::kSize;
-    return readCode() && readCalibration() && readOpenShort() && readRolCode() && readCheckSum() &&
-           readProtection() && readConfig() && checkLength();
+    return readCode() && readCalibration() && readOpenShort() && readRolCode() && readCheckSum() && readProtection() &&
+           readConfig() && checkLength();
   }
 
  private:
@@ -163,6 +164,9 @@ ProjectHeadPreview preReadProjectHead(ByteView payload, LanguageId language, Rep
   }
   preview.headRead = true;
   std::copy_n(payload.begin(), FileHead::kSize, preview.head.bytes.begin());
+  // An old head keeps option words where the name field is now; its name comes from the
+  // place the conversion takes it from.
+  if (preview.head.version() < kProjectVersionCurrent) preview.head.setChipName(oldLayoutChipName(preview.head));
   if (preview.head.version() >= kProjectVersionConfig) {
     ConfigBlock config;
     std::copy(payload.end() - ConfigBlock::kSize, payload.end(), config.bytes.begin());

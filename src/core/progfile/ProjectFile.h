@@ -40,7 +40,7 @@ struct ProjectReadResult {
 // Fills `image`, which the caller has reset for the chip the head names, block by block,
 // logging each problem (message 4, the old-layout notice, is an alert). A failed read may
 // leave the image partly overwritten. Refused with a log line as soon as the count is
-// read, before anything it counts is: CodeWords above 0x7FFF, more than 8 calibration
+// read, before anything it counts is: CodeWords above 0x8000, more than 8 calibration
 // entries, more than 100 U_IDs. The common end (chip lookup, definition refresh, mode
 // switch) is the caller's.
 ProjectReadResult readProject(ByteView payload, ProgramImage& image, LanguageId language, Reporter& reporter);
@@ -48,7 +48,7 @@ ProjectReadResult readProject(ByteView payload, ProgramImage& image, LanguageId 
 // The payload of `image`: every block that is present, with Identity and CheckSum
 // computed now (which also updates the ConfigBlock). Block 9 is written whenever the
 // program limit is not 0, so every payload reads back as written. Empty when the image
-// cannot be stored: CodeWords above 0x7FFF, more than 8 calibration entries or more than
+// cannot be stored: CodeWords above 0x8000, more than 8 calibration entries or more than
 // 100 U_IDs (the reader would refuse it).
 Bytes projectPayload(ProgramImage& image);
 

@@ -16,8 +16,8 @@ bool readU16At(OperationRun& run, std::uint32_t address, std::uint16_t& value) {
   return true;
 }
 
-// Head and code of the stored program into `image`. Only a head this storage can hold is
-// taken: a size the download would never write means the head area is damaged.
+// Head and code of the stored program into `image`. A head whose code the buffer cannot
+// hold, or that is not in whole blocks of 16 words, means the head area is damaged.
 bool readHeadAndCode(OperationRun& run, ProgramImage& image) {
   run.log(TextId::UploadHeadStart);
   if (!readRegion(run, image.head.bytes, storage::kHead)) return false;
@@ -28,8 +28,7 @@ bool readHeadAndCode(OperationRun& run, ProgramImage& image) {
   }
   run.log(TextId::UploadCodeStart);
   const std::uint32_t words = image.head.codeWords();
-  if (!codeWordsStorable(words)) {
-    run.log(TextId::CodeSizeNotStorable, words);
+  if (words > ProgramImage::kMaxCodeWords || words % 16 != 0) {
     run.log(TextId::UploadHeadDamaged);
     return false;
   }

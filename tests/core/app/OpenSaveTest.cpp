@@ -8,6 +8,7 @@
 #include "core/app/SaveProgramFile.h"
 #include "core/app/WorkingState.h"
 #include "core/base/FileIo.h"
+#include "core/progfile/ProjectFile.h"
 #include "core/progfile/ProtectionInput.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
@@ -97,10 +98,14 @@ TEST_F(OpenSaveTest, FailedOpensChangeNothing) {
   writeText("bad.hex", ":100000000102030405060708090A0B0C0D0E0F1000\r\n");  // checksum wrong
   writeText("wide.hex", ":02000000004000BE\r\n");                           // 0x4000 on a 14-bit chip
   writeText("notes.txt", "hello");
+  // A sound file of a chip that has no definition: "VK16" is only a prefix of VK1620.
+  ProgramImage vk16 = state->image();
+  vk16.head.setChipName({'1', '6', 0, 0, 0, 0, 0, 0});
+  writeFileAtomically(dir / "vk16.vk", writeProjectPlain(vk16));
   choose("QD45C8K");
   const ProgramImage before = state->image();
   state->setFileName(path("kept.vk"));
-  for (const char* name : {"bad.vk", "bad.hex", "notes.txt", "missing.vk"}) {
+  for (const char* name : {"bad.vk", "bad.hex", "notes.txt", "missing.vk", "vk16.vk"}) {
     SCOPED_TRACE(name);
     EXPECT_FALSE(openProgramFile(*state, path(name)));
     EXPECT_TRUE(state->image() == before);
@@ -108,6 +113,7 @@ TEST_F(OpenSaveTest, FailedOpensChangeNothing) {
     EXPECT_EQ(state->fileName(), path("kept.vk"));
     EXPECT_EQ(state->projectPath(), path("kept.vk"));
   }
+  EXPECT_EQ(host.messages.back(), "当前软件不支持此芯片型号：VK16");
   choose("VK1620");
   const ProgramImage fourteenBit = state->image();
   EXPECT_FALSE(openProgramFile(*state, path("wide.hex")));

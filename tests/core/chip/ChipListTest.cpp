@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "ChipTestSupport.h"
+#include "core/chip/ChipDefinition.h"
 #include "core/chip/ChipList.h"
+#include "core/chip/Cif.h"
 
 namespace kt90 {
 namespace {
@@ -27,6 +29,31 @@ TEST(ChipList, ListsDevFilesInListingOrderWithoutSorting) {
   }
   EXPECT_EQ(listChipModels(dir.dir(), kChinese), expected);
   EXPECT_EQ(expected.size(), 4u);
+}
+
+// Files copied from Windows keep whatever case they had there; every listed title loads,
+// with its CIF block, on a file system that tells case apart.
+TEST(ChipList, EveryListedTitleLoadsWhateverTheCaseOfItsFiles) {
+  TempProgramDir dir;
+  for (const char* name : {"ch_dev/UPPER.DEV", "ch_dev/lower.Dev", "ch_dev/co:lon.dev"}) {
+    dir.writeBytes(name, "[ROM]\r\nSize=16\r\n");
+  }
+  dir.writeBytes("Cif/upper.CIF", std::string(kCifSize, 'u'));
+  dir.writeBytes("Cif/LOWER.cif", std::string(kCifSize, 'l'));
+  auto listed = listChipModels(dir.dir(), kChinese);
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, (std::vector<std::string>{"UPPER", "lower"}));
+  for (const std::string& model : listed) {
+    SCOPED_TRACE(model);
+    ChipInfo info;
+    ProgramImage image;
+    RecordingReporter reporter;
+    EXPECT_TRUE(LoadChipDefinition(ChipContext{dir.dir(), kChinese, model}, true, info, image, reporter));
+    EXPECT_EQ(image.codeWords(), 16u);
+    const auto cif = LoadCif(dir.dir(), model);
+    ASSERT_TRUE(cif);
+    EXPECT_EQ((*cif)[0], model == "UPPER" ? 'u' : 'l');
+  }
 }
 
 TEST(ChipList, FolderFollowsLanguage) {

@@ -82,15 +82,31 @@ TEST(ChipNames, RestoreTellsTheTwoFamilyChipsApartByChipId) {
   EXPECT_EQ(RestoreChipName(field("K025T0"), {"VK1620"}, 0xF8).name, "QD48K025T0");
 }
 
-TEST(ChipNames, ResolveFindsModelsLongerThanTheField) {
-  const std::vector<std::string> entries = {"VK1620", "QD46K300T1"};
-  const auto exists = [](const std::string& m) { return m == "VK1620" || m == "QD46K300T1"; };
-  EXPECT_EQ(resolveChipModel("QD46K300", entries, exists), "QD46K300T1");
-  EXPECT_EQ(resolveChipModel("VK1620", entries, exists), "VK1620");
-  EXPECT_EQ(resolveChipModel("QD99", entries, exists), "QD99");  // unknown stays (the load reports it)
+// A restored name stays itself; only a full (possibly cut) field completes to the one entry
+// it begins.
+TEST(ChipNames, ResolveCompletesOnlyACutNameToItsOneEntry) {
+  const std::vector<std::string> entries = {"VK1620", "QD46K300T1", "VK12AB34X", "QD45AB12CD", "QD45AB12CE"};
+  const auto exists = [&](const std::string& m) { return m != "QD46K300T1A"; };
+  const auto none = [](const std::string&) { return false; };
+  struct Case {
+    std::string restored;
+    bool fieldFull;
+    std::string model;
+  };
+  for (const Case& c : {
+           Case{"QD46K300", true, "QD46K300T1"},  // cut: the one entry it begins
+           Case{"qd46k300", true, "QD46K300T1"},  // the combo's search ignores case
+           Case{"VK12AB34", false, "VK12AB34"},   // not cut: stays, and is reported unsupported
+           Case{"QD45AB12", true, "QD45AB12"},    // cut, but two entries fit: neither is taken
+           Case{"QD99", false, "QD99"},           // unknown stays
+           Case{"VK16", false, "VK16"},           // no longer becomes VK1620
+       }) {
+    EXPECT_EQ(resolveChipModel(c.restored, c.fieldFull, entries, none), c.model) << c.restored;
+  }
   // A definition of the restored name wins over a longer entry.
-  EXPECT_EQ(resolveChipModel("VK16", {"VK1620", "VK16"}, [](const std::string&) { return true; }), "VK16");
-  EXPECT_EQ(resolveChipModel("VK16", entries, nullptr), "VK1620");
+  EXPECT_EQ(resolveChipModel("VK16", true, {"VK1620", "VK16"}, exists), "VK16");
+  EXPECT_TRUE(RestoreChipName(field("QD46K300"), entries, 0).fieldFull);
+  EXPECT_FALSE(RestoreChipName(field("12AB34"), entries, 0).fieldFull);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
-#include <unistd.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -15,8 +15,8 @@ class TempProgramDir {
  public:
   TempProgramDir() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root_ = std::filesystem::temp_directory_path() / ("kt90_chip_" + std::to_string(::getpid()) + "_" +
-                                                      info->test_suite_name() + "_" + info->name());
+    root_ = std::filesystem::temp_directory_path() /
+            ("kt90_chip_" + std::to_string(::getpid()) + "_" + info->test_suite_name() + "_" + info->name());
     std::filesystem::remove_all(root_);
     std::filesystem::create_directories(root_);
   }
@@ -36,10 +36,11 @@ class TempProgramDir {
     std::filesystem::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
-  // A chip definition in CH_DEV (and EN_DEV with `both`).
+  // A chip definition in CH_DEV (and EN_DEV with `both`), as UTF-8 with a BOM like the
+  // shipped ones.
   void writeDefinition(const std::string& model, const std::string& text, bool both = false) const {
-    writeBytes("CH_DEV/" + model + ".dev", text);
-    if (both) writeBytes("EN_DEV/" + model + ".dev", text);
+    writeBytes("CH_DEV/" + model + ".dev", "\xEF\xBB\xBF" + text);
+    if (both) writeBytes("EN_DEV/" + model + ".dev", "\xEF\xBB\xBF" + text);
   }
 
  private:

@@ -132,19 +132,30 @@ TEST_F(IniFileTest, LongStringsAreCutAt1023Units) {
   EXPECT_EQ(zh.ReadString("S", "K").size(), 1023u * 3);
 }
 
-TEST_F(IniFileTest, Utf8BomUtf16AndGb18030GiveTheSameTexts) {
-  const std::string text = "[OTPOption0_Item0]\r\nName=看门狗\r\nItemCount=2\r\n";
-  Bytes bom = {0xEF, 0xBB, 0xBF};
-  appendBytes(bom, bytesOf(text));
-  Bytes utf16 = {0xFF, 0xFE};
-  for (char16_t c : std::u16string(u"[OTPOption0_Item0]\r\nName=看门狗\r\nItemCount=2\r\n")) appendU16(utf16, c);
-  const std::string gb = utf8ToGb18030(text);
-  ASSERT_NE(gb, text);
-  for (const auto& file : {write("plain.dev", bytesOf(text)), write("bom.dev", bom), write("u16.dev", utf16),
-                           write("gb.dev", bytesOf(gb))}) {
-    const CIniFile ini(file);
-    EXPECT_EQ(ini.ReadString("OTPOption0_Item0", "Name"), "看门狗") << file;
-    EXPECT_EQ(ini.ReadInt("otpoption0_item0", "itemcount", 0), 2) << file;
+// A BOM decides; without one the file is GB18030, as the Chinese systems write it, also
+// when its bytes happen to be valid UTF-8 ("校准"). Only bytes that cannot be GB18030 are
+// UTF-8 (an odd run of three-byte characters before an ASCII byte, "看门狗").
+TEST_F(IniFileTest, BomDecidesElseGb18030ElseUtf8) {
+  struct Case {
+    std::string name;
+    std::u16string name16;
+    bool plainUtf8Readable;
+  };
+  for (const Case& c : {Case{"看门狗", u"看门狗", true}, Case{"IRC校准", u"IRC校准", false}}) {
+    const std::string text = "[OTPOption0_Item0]\r\nName=" + c.name + "\r\nItemCount=2\r\n";
+    Bytes bom = {0xEF, 0xBB, 0xBF};
+    appendBytes(bom, bytesOf(text));
+    Bytes utf16 = {0xFF, 0xFE};
+    for (char16_t u : u"[OTPOption0_Item0]\r\nName=" + c.name16 + u"\r\nItemCount=2\r\n") appendU16(utf16, u);
+    const std::string gb = utf8ToGb18030(text);
+    ASSERT_NE(gb, text);
+    std::vector<std::string> files = {write("bom.dev", bom), write("u16.dev", utf16), write("gb.dev", bytesOf(gb))};
+    if (c.plainUtf8Readable) files.push_back(write("plain.dev", bytesOf(text)));
+    for (const auto& file : files) {
+      const CIniFile ini(file);
+      EXPECT_EQ(ini.ReadString("OTPOption0_Item0", "Name"), c.name) << file;
+      EXPECT_EQ(ini.ReadInt("otpoption0_item0", "itemcount", 0), 2) << file;
+    }
   }
 }
 

@@ -14,6 +14,7 @@
 #include "core/chip/ChipList.h"
 #include "core/chip/ChipNames.h"
 #include "core/chip/Cif.h"
+#include "core/progfile/Checksums.h"
 #include "core/progfile/Crc16.h"
 
 namespace kt90 {
@@ -126,7 +127,7 @@ TEST(ShippedChips, EveryModelComesBackFromItsNameField) {
       const Loaded chip = loadShipped(shippedDataDir(), language, model);
       const RestoredChipName restored =
           RestoreChipName(chip.image.head.chipName(), entries, chip.image.config.chipId());
-      const std::string resolved = resolveChipModel(restored.name, entries, exists);
+      const std::string resolved = resolveChipModel(restored.name, restored.fieldFull, entries, exists);
       EXPECT_EQ(resolved, model);
       ASSERT_TRUE(restored.selected);
       EXPECT_EQ(entries[*restored.selected], model);
@@ -182,24 +183,33 @@ std::string utf8ToUtf16le(const std::string& utf8) {
   return out;
 }
 
+// Definitions from the field are GB18030 without a BOM; the shipped ones are UTF-8 with a
+// BOM. Both, and a UTF-16 copy, must read alike for every chip in both languages, also where
+// the GB18030 bytes happen to be valid UTF-8 (the English files' "校准").
 TEST(ShippedChips, Utf16AndGb18030CopiesLoadTheSame) {
-  const std::string model = "QD46K300T1";
-  const auto bytes = readWholeFile(pathFromUtf8(shippedDataDir() + "/CH_DEV/" + model + ".dev"));
-  ASSERT_TRUE(bytes);
-  ASSERT_GE(bytes->size(), 3u);
-  EXPECT_EQ((*bytes)[0], 0xEF);  // shipped as UTF-8 with BOM
-  const std::string text = decodeTextFile(*bytes);
-  const Loaded original = loadShipped(shippedDataDir(), kChinese, model);
+  for (LanguageId language : {kChinese, kEnglish}) {
+    for (const Figures& f : kShipped) {
+      SCOPED_TRACE(std::string(f.model) + " " + std::to_string(language));
+      const std::string folder(chipDefinitionFolder(language));
+      const auto bytes = readWholeFile(pathFromUtf8(shippedDataDir() + "/" + folder + "/" + f.model + ".dev"));
+      ASSERT_TRUE(bytes && bytes->size() >= 3);
+      ASSERT_EQ(detectTextFileEncoding(*bytes), TextFileEncoding::Utf8Bom);  // the rule needs the BOM
+      const std::string text = decodeTextFile(*bytes);
+      Loaded original = loadShipped(shippedDataDir(), language, f.model);
 
-  TempProgramDir utf16;
-  utf16.writeDefinition(model, utf8ToUtf16le(text));
-  TempProgramDir gb;
-  gb.writeDefinition(model, utf8ToGb18030(text));
-  for (const TempProgramDir* copy : {&utf16, &gb}) {
-    const Loaded other = loadShipped(copy->dir(), kChinese, model);
-    EXPECT_TRUE(other.image == original.image);
-    EXPECT_EQ(other.info.password, original.info.password);
-    EXPECT_EQ(other.image.calibrationEntries[0].name, "IRC校准");
+      TempProgramDir copies;  // one per test: a program directory for each copy below it
+      copies.writeBytes("u16/" + folder + "/" + f.model + ".dev", utf8ToUtf16le(text));
+      const std::string gbText = utf8ToGb18030(text);
+      copies.writeBytes("gb/" + folder + "/" + f.model + ".dev", gbText);
+      EXPECT_EQ(decodeTextFile(Bytes(gbText.begin(), gbText.end())), text);
+      for (const char* copy : {"/u16", "/gb"}) {
+        Loaded other = loadShipped(copies.dir() + copy, language, f.model);
+        // The checksum first: computing it stores the signature in both ConfigBlocks.
+        EXPECT_EQ(fileChecksum(other.image), fileChecksum(original.image));
+        EXPECT_TRUE(other.image == original.image);
+        EXPECT_EQ(other.info.password, original.info.password);
+      }
+    }
   }
 }
 

@@ -46,12 +46,13 @@ TEST(BinFile, CopiesFromByteZeroWithoutBlankFill) {
 class FakeChips : public ProChipHandler {
  public:
   explicit FakeChips(ProgramImage& image) : image_(image) {}
-  void onChipName(const std::string& utf8Name) override {
+  bool onChipName(const std::string& utf8Name) override {
     names.push_back(utf8Name);
     headNameAtLookup = image_.head.chipName();
     image_ = testimages::blankImage(0x800);
     image_.openShort.setPins(8);
     model = "VK" + utf8Name;
+    return true;
   }
   std::string onFinished() override {
     ++finished;

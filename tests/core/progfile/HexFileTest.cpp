@@ -1,5 +1,3 @@
-#include "core/progfile/HexFile.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +5,7 @@
 #include <string>
 
 #include "TestImages.h"
+#include "core/progfile/HexFile.h"
 
 namespace kt90 {
 namespace {
@@ -49,7 +48,7 @@ TEST(HexFile, WriterOutput) {
 }
 
 TEST(HexFile, EveryCodeSurvivesWriteAndRead) {
-  for (std::uint16_t words : {0, 1, 7, 8, 0x0404, 8192, 0x7FFF}) {
+  for (std::uint16_t words : {0, 1, 7, 8, 0x0404, 8192, 0x7FFF, 0x8000}) {
     SCOPED_TRACE(words);
     ProgramImage image = testimages::fullImage(words, 0x10, 0);
     if (words > 2) image.setWord(words / 2, 0x3FFF);
@@ -139,7 +138,8 @@ TEST(HexFile, MalformedRecordsAreRefused) {
   // A record whose count promises more data than it carries.
   const HexLoad shortData = load(":04000000AAAAA8\n");
   EXPECT_FALSE(shortData.ok);
-  EXPECT_EQ(shortData.reporter.logLines, std::vector<std::string>{"HEX line 1 is not a complete record: 04000000AAAAA8\r\n"});
+  EXPECT_EQ(shortData.reporter.logLines,
+            std::vector<std::string>{"HEX line 1 is not a complete record: 04000000AAAAA8\r\n"});
   const HexLoad stub = load(":00FF\n");
   EXPECT_FALSE(stub.ok);
 }

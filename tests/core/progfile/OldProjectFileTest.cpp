@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "core/progfile/ProjectFile.h"
 #include "TestFiles.h"
 #include "TestImages.h"
+#include "core/progfile/ProjectFile.h"
 
 namespace kt90 {
 namespace {
@@ -69,15 +69,18 @@ TEST(OldProjectFile, OtherNamesAndFailures) {
     EXPECT_EQ(reporter.logLines, std::vector<std::string>{message});
   }
 
-  // 64 KB would make CodeWords 32768: refused before any code is copied.
+  // 64 KB make CodeWords 32768, the whole buffer; 65 KB are refused before any code is copied.
+  reporter = {};
+  ASSERT_TRUE(readProject(oldFile("AB12", 64, false), image, kEnglish, reporter).ok);
+  EXPECT_EQ(image.head.codeWords(), 0x8000);
   Bytes huge = oldFile("AB12", 1, false);
-  huge[2] = 64;
-  huge.resize(32 + 65536 + 8);
+  huge[2] = 65;
+  huge.resize(32 + 65 * 1024 + 8);
   image.code()[0] = 0xAA;
   reporter = {};
   EXPECT_FALSE(readProject(huge, image, kEnglish, reporter).ok);
   ASSERT_EQ(reporter.logLines.size(), 1u);
-  EXPECT_EQ(reporter.logLines[0], "Code size 0x8000 words exceeds the largest program of 0x7FFF words\r\n");
+  EXPECT_EQ(reporter.logLines[0], "Code size 0x8200 words exceeds the largest program of 0x8000 words\r\n");
   EXPECT_EQ(image.code()[0], 0xAA);
 }
 

@@ -1,13 +1,12 @@
-#include "core/progfile/ProjectFile.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <random>
 
-#include "core/progfile/Checksums.h"
-#include "core/text/Format.h"
 #include "TestImages.h"
+#include "core/progfile/Checksums.h"
+#include "core/progfile/ProjectFile.h"
+#include "core/text/Format.h"
 
 namespace kt90 {
 namespace {
@@ -44,11 +43,10 @@ std::uint32_t counter() {
 
 TEST(ProjectFile, GoldenPlainFile) {
   const Bytes golden = {
-      0xC3, 0x10, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x4B, 0x31, 0x30, 0x30, 0x00, 0x00, 0x00, 0x00,
-      0xF4, 0x3F, 0xFF, 0x3F, 0xFF, 0x3F, 0xFF, 0x3F, 0xFF, 0x3F, 0xFF, 0x3F, 0xFF, 0x3F, 0xFF, 0x3F,
-      0x01, 0x28, 0x00, 0x00, 0xFF, 0x3F, 0x34, 0x12, 0x31, 0x6F, 0x01, 0x01, 0x00, 0x01, 0x34, 0x12,
-      0x00, 0x00, 0x00, 0x01, 0x00, 0x02, 0x01, 0x02, 0x03, 0x04, 0x08, 0x00, 0x01, 0x02, 0x03, 0x04,
-      0x05, 0x06, 0x07, 0x08, 0x43, 0x3D,
+      0xC3, 0x10, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x4B, 0x31, 0x30, 0x30, 0x00, 0x00, 0x00, 0x00, 0xF4, 0x3F,
+      0xFF, 0x3F, 0xFF, 0x3F, 0xFF, 0x3F, 0xFF, 0x3F, 0xFF, 0x3F, 0xFF, 0x3F, 0xFF, 0x3F, 0x01, 0x28, 0x00, 0x00,
+      0xFF, 0x3F, 0x34, 0x12, 0x31, 0x6F, 0x01, 0x01, 0x00, 0x01, 0x34, 0x12, 0x00, 0x00, 0x00, 0x01, 0x00, 0x02,
+      0x01, 0x02, 0x03, 0x04, 0x08, 0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x43, 0x3D,
   };
   ProgramImage image = goldenImage();
   EXPECT_EQ(writeProjectPlain(image), golden);
@@ -77,7 +75,7 @@ TEST(ProjectFile, EveryImageSurvivesPlainAndScrambled) {
                                       fullImage(4096, 0x10, 1),
                                       fullImage(8192, 0x20, 0xFFFFFFFF, 100),
                                       fullImage(77, 0x30, 5, 0),
-                                      fullImage(0x7FFF, 0x20, 12345, 1)};
+                                      fullImage(0x8000, 0x20, 12345, 1)};
   for (ProgramImage& image : images) {
     SCOPED_TRACE(testing::Message() << "words " << image.head.codeWords() << " version " << int(image.head.version())
                                     << " limit " << image.head.programLimit());
@@ -277,23 +275,24 @@ TEST(ProjectFile, OversizedCountsAreRefusedWithoutReading) {
   EXPECT_EQ(reporter.logLines[0], "KT_ID count 101 exceeds the maximum of 100\r\n");
   EXPECT_TRUE(read.protection.uids.empty());
 
-  // CodeWords 32768 would fill the whole buffer; refused before the code is read.
+  // CodeWords 32769 is more than the buffer holds; refused before the code is read.
   Bytes huge(32 + 65536 + 64, 0);
   huge[0] = 0xC3;
   huge[1] = 0x10;
+  huge[2] = 0x01;
   huge[3] = 0x80;
   read = resetLike(image);
   reporter = {};
   EXPECT_FALSE(readProject(huge, read, kChinese, reporter).ok);
   ASSERT_EQ(reporter.logLines.size(), 1u);
-  EXPECT_EQ(reporter.logLines[0], "代码大小0x8000字超过最大程序大小0x7FFF字！\r\n");
+  EXPECT_EQ(reporter.logLines[0], "代码大小0x8001字超过最大程序大小0x8000字！\r\n");
 
   // The writers refuse what the reader would refuse.
   ProgramImage tooMany = fullImage(16, 0x10, 2, 101);
   EXPECT_TRUE(writeProjectPlain(tooMany).empty());
   tooMany.head.setProgramLimit(0);
   tooMany.protection.uids.clear();
-  tooMany.head.setCodeWords(0x8000);
+  tooMany.head.setCodeWords(0x8001);
   EXPECT_TRUE(writeProjectScrambled(tooMany, FileKey{}).empty());
 }
 

@@ -13,7 +13,7 @@ using Ops = InProcessOps;
 
 TEST_F(Ops, DownloadRefusesSizesTheStorageCannotHoldBeforeOpening) {
   start();
-  for (std::uint16_t words : {0x2010, 0x0808}) {
+  for (std::uint16_t words : {0x2010, 0x0808, 0x8000}) {
     state->image().head.setCodeWords(words);
     EXPECT_EQ(run(DeviceOperation::Download).finalState, OperationState::Failed);
     EXPECT_EQ(host.log.back(), msg(TextId::CodeSizeNotStorable, static_cast<unsigned>(words)));

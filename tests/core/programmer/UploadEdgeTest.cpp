@@ -1,4 +1,5 @@
 #include "InProcessOps.h"
+#include "sim/StoredProgram.h"
 
 namespace kt90::testing {
 namespace {
@@ -29,12 +30,20 @@ TEST_F(Upload, ProtectedProgramIsRefused) {
   expectRefused(msg(TextId::UploadProtected));
 }
 
-TEST_F(Upload, HeadsWhoseCodeTheStorageCannotHoldAreDamaged) {
-  for (std::uint16_t words : {0x2001, 0x2010, 0x8000}) {
+TEST_F(Upload, HeadsWhoseCodeTheBufferCannotHoldAreDamaged) {
+  for (std::uint16_t words : {0x2001, 0x8010, 0xFFF0}) {
     writeU16(&storage()[2], words);
     expectRefused(msg(TextId::UploadHeadDamaged));
-    EXPECT_TRUE(host.logHas(msg(TextId::CodeSizeNotStorable, static_cast<unsigned>(words))));
   }
+  // A head of 32,768 words, the whole code buffer, is taken.
+  StoredProgram big;
+  for (std::uint32_t n = 0; n < ProgramImage::kMaxCodeWords; ++n) big.code.push_back(static_cast<std::uint16_t>(n * 5));
+  const Bytes area = big.programArea();
+  std::copy(area.begin(), area.end(), storage().begin());
+  run(DeviceOperation::Upload);
+  EXPECT_EQ(state->image().codeWords(), ProgramImage::kMaxCodeWords);
+  EXPECT_EQ(state->image().word(0x7FFF), static_cast<std::uint16_t>(0x7FFF * 5));
+  EXPECT_TRUE(host.logHas(msg(TextId::UploadCodeDone)));
 }
 
 TEST_F(Upload, AlteredCodeFailsTheSignature) {
