@@ -231,7 +231,8 @@ void runGangDownload(const CommandSpec& spec, const DeviceArgs& args, CliOptions
     fileName = state.fileName();
     state.clearFileName();
   }
-  prepareSerialPorts();
+  if (std::any_of(args.programmers.begin(), args.programmers.end(), [](const ProgrammerArg& p) { return !p.sim; }))
+    prepareSerialPorts();
   runGang(members, [&](std::size_t index, GangMember& member) {
     return runPrepared(spec, args.only(args.programmers[index]), *member.session, SaveType::Project, member.outcome);
   });
