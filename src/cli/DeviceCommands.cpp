@@ -9,7 +9,6 @@
 #include "cli/Commands.h"
 #include "cli/DeviceJson.h"
 #include "cli/Gang.h"
-#include "cli/GangConsole.h"
 #include "cli/Json.h"
 #include "core/app/SaveProgramFile.h"
 #include "core/base/Encoding.h"
@@ -205,8 +204,7 @@ std::string runOnProgrammer(const CommandSpec& spec, const DeviceArgs& args, Cli
   return runPrepared(spec, args, session, prepareSession(spec, args, session), outcome);
 }
 
-// A download into several programmers at once: one session, driver and guard each, FILE
-// loaded into every session, one thread each, and the project file saved once at the end.
+// A download into several programmers at once (Gang.h), each with its own Programmer.
 void runGangDownload(const CommandSpec& spec, const DeviceArgs& args, CliOptions& options, int& exitCode) {
   std::vector<std::string> names;
   for (const ProgrammerArg& programmer : args.programmers) {
@@ -214,41 +212,15 @@ void runGangDownload(const CommandSpec& spec, const DeviceArgs& args, CliOptions
       throw CommandFailure(kExitUsage, "download: " + programmer.name() + " is named twice");
     names.push_back(programmer.name());
   }
-  const bool live = ::isatty(::fileno(stderr)) != 0;
-  GangConsole console(names, stdout, live);
-  std::vector<GangMember> members(names.size());
-  std::string fileName;
-  for (std::size_t i = 0; i < members.size(); ++i) {
-    members[i].name = names[i];
-    members[i].session = std::make_unique<CliSession>(options, stdout);
-    TerminalHost& host = members[i].session->host();
-    host.setQuiet(options.json);
-    host.setProgressBar(live);
-    host.setOutput(&console.output(i));
-    prepareSession(spec, args, *members[i].session);
-    // No download of the gang saves the project file: it is saved once, below.
-    WorkingState& state = members[i].session->state();
-    fileName = state.fileName();
-    state.clearFileName();
-  }
   if (std::any_of(args.programmers.begin(), args.programmers.end(), [](const ProgrammerArg& p) { return !p.sim; }))
     prepareSerialPorts();
-  runGang(members, [&](std::size_t index, GangMember& member) {
-    return runPrepared(spec, args.only(args.programmers[index]), *member.session, SaveType::Project, member.outcome);
-  });
-  const auto passed = std::find_if(members.begin(), members.end(), [](const GangMember& m) { return m.passed(); });
-  if (passed != members.end() && !fileName.empty()) {
-    WorkingState& state = passed->session->state();
-    state.setFileName(fileName);
-    autoSave(state);
-  }
-  exitCode = std::all_of(members.begin(), members.end(), [](const GangMember& m) { return m.passed(); }) ? kExitOk
-                                                                                                         : kExitFailed;
-  if (options.json) {
-    printJson(gangJson(members));
-  } else {
-    printGangTable(members, stdout);
-  }
+  exitCode = runGangDownload(
+      names, options, ::isatty(::fileno(stderr)) != 0,
+      [&](CliSession& session) { prepareSession(spec, args, session); },
+      [&](std::size_t index, GangMember& member) {
+        return runPrepared(spec, args.only(args.programmers[index]), *member.session, SaveType::Project,
+                           member.outcome);
+      });
 }
 
 void runCommand(const CommandSpec& spec, const DeviceArgs& args, CliOptions& options, int& exitCode) {
@@ -337,15 +309,7 @@ void addDeviceCommands(CLI::App& app, CliOptions& options, int& exitCode) {
           ->required()
           ->check(CLI::ExistingFile);
       command->add_option("--chip", args->chip, "Chip model of a .hex or .bin file (default: the first chip)");
-      command->footer(
-          "Several programmers at once: repeat --port and --sim, in any mix, e.g.\n"
-          "  kt90ctl download prog.vk --port /dev/ttyACM0 --port /dev/ttyACM1 --sim spare.state\n"
-          "Each programmer downloads on a thread of its own; its log lines start with [PORT] (or\n"
-          "[sim:STATEFILE]), a terminal shows one progress line per programmer, and a table of\n"
-          "programmer, result, U_ID and time ends the run. With --json: one object {\"ok\", \"programmers\":\n"
-          "[{\"port\", \"ok\", \"state\", \"log\", \"figures\"}, ...]}. Exit 0 only when every programmer\n"
-          "passed, 1 when any failed. The project file is saved once, after all downloads, when at\n"
-          "least one passed. The other commands reach one programmer each.");
+      command->footer(gangHelp());
     }
     if (spec.op == DeviceOperation::Upload || spec.op == DeviceOperation::ReadChip) {
       command->add_option("OUT", args->out, "File to save")->required();

@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "cli/DeviceJson.h"
+#include "cli/GangConsole.h"
+#include "core/app/SaveProgramFile.h"
 #include "core/base/Encoding.h"
 
 namespace kt90 {
@@ -25,7 +27,43 @@ void runMember(std::size_t index, GangMember& member, const GangWork& work) {
 
 std::string resultText(const GangMember& member) { return member.passed() ? "Passed" : "Failed"; }
 
+bool allPassed(const std::vector<GangMember>& members) {
+  return std::all_of(members.begin(), members.end(), [](const GangMember& m) { return m.passed(); });
+}
+
 }  // namespace
+
+int runGangDownload(const std::vector<std::string>& names, const CliOptions& options, bool live,
+                    const std::function<void(CliSession&)>& prepare, const GangWork& work) {
+  GangConsole console(names, stdout, live);
+  std::vector<GangMember> members(names.size());
+  std::string fileName;
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    members[i].name = names[i];
+    members[i].session = std::make_unique<CliSession>(options, stdout);
+    TerminalHost& host = members[i].session->host();
+    host.setQuiet(options.json);
+    host.setProgressBar(live);
+    host.setOutput(&console.output(i));
+    prepare(*members[i].session);
+    WorkingState& state = members[i].session->state();
+    fileName = state.fileName();
+    state.clearFileName();
+  }
+  runGang(members, work);
+  const auto passed = std::find_if(members.begin(), members.end(), [](const GangMember& m) { return m.passed(); });
+  if (passed != members.end() && !fileName.empty()) {
+    WorkingState& state = passed->session->state();
+    state.setFileName(fileName);
+    autoSave(state);
+  }
+  if (options.json) {
+    printJson(gangJson(members));
+  } else {
+    printGangTable(members, stdout);
+  }
+  return allPassed(members) ? kExitOk : kExitFailed;
+}
 
 void runGang(std::vector<GangMember>& members, const GangWork& work) {
   std::vector<std::thread> workers;
@@ -36,7 +74,7 @@ void runGang(std::vector<GangMember>& members, const GangWork& work) {
 
 Json gangJson(const std::vector<GangMember>& members) {
   Json json;
-  json["ok"] = std::all_of(members.begin(), members.end(), [](const GangMember& m) { return m.passed(); });
+  json["ok"] = allPassed(members);
   json["programmers"] = Json::array();
   for (const GangMember& member : members) {
     Json one;
@@ -62,6 +100,17 @@ void printGangTable(const std::vector<GangMember>& members, std::FILE* stream) {
                  resultText(member).c_str(), uid.empty() ? "-" : uid.c_str(), member.seconds);
   }
   std::fflush(stream);
+}
+
+std::string gangHelp() {
+  return "Several programmers at once: repeat --port and --sim, in any mix, e.g.\n"
+         "  kt90ctl download prog.vk --port /dev/ttyACM0 --port /dev/ttyACM1 --sim spare.state\n"
+         "Each programmer downloads on a thread of its own; its log lines start with [PORT] (or\n"
+         "[sim:STATEFILE]), a terminal shows one progress line per programmer, and a table of\n"
+         "programmer, result, U_ID and time ends the run. With --json: one object {\"ok\", \"programmers\":\n"
+         "[{\"port\", \"ok\", \"state\", \"log\", \"figures\"}, ...]}. Exit 0 only when every programmer\n"
+         "passed, 1 when any failed. The project file is saved once, after all downloads, when at\n"
+         "least one passed. The other commands reach one programmer each.";
 }
 
 }  // namespace kt90

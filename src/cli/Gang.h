@@ -26,6 +26,14 @@ struct GangMember {
 // when it passed). `index` is its place in the gang.
 using GangWork = std::function<std::string(std::size_t index, GangMember& member)>;
 
+// The download into the programmers `names`: a session each, whose host writes to the
+// shared console (`live`: standard error is a terminal, show progress lines); `prepare` loads FILE into each on this
+// thread; `work` runs each download on a thread of its own. No download saves the project file: it is saved once at the
+// end when at least one passed. Prints the closing table, or the one --json object. Returns the exit code: 0 when every
+// programmer passed, 1 otherwise. Throws what `prepare` throws.
+int runGangDownload(const std::vector<std::string>& names, const CliOptions& options, bool live,
+                    const std::function<void(CliSession&)>& prepare, const GangWork& work);
+
 // Runs `work` for every member at once, one thread each, and returns when all are done.
 // A member whose work throws has failed with the exception's text.
 void runGang(std::vector<GangMember>& members, const GangWork& work);
@@ -36,5 +44,8 @@ Json gangJson(const std::vector<GangMember>& members);
 
 // The closing table: programmer, result, U_ID and time, one line each.
 void printGangTable(const std::vector<GangMember>& members, std::FILE* stream);
+
+// The download's --help text about gangs.
+std::string gangHelp();
 
 }  // namespace kt90
