@@ -3,13 +3,6 @@
 // through the emulator in process, through the serial driver and kt90-sim on a
 // pseudo-terminal, and the same with 1 ms of emulated latency per transaction.
 //   bench_download [--runs N] [--data-dir DIR]
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <algorithm>
 #include <chrono>
@@ -17,10 +10,10 @@
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "core/app/ProfileStore.h"
 #include "core/app/WorkingState.h"
 #include "core/programmer/DeviceOperations.h"
@@ -30,25 +23,9 @@
 #include "sim/SimDriver.h"
 #include "wire/WireDriver.h"
 
-extern char** environ;
-
 namespace kt90::bench {
 
 namespace {
-
-constexpr const char* kVersion = "KT90 V5.2";  // one the settings file supports
-
-class QuietHost : public Host {
- public:
-  void appendLog(const std::string& text, bool) override { last = text; }
-  void showCode(const std::string&) override {}
-  void showSummary(const std::string&) override {}
-  void setOperationState(OperationState, const std::string&) override {}
-  void setProgress(int) override {}
-  MessageAnswer messageBox(const std::string&, MessageButtons) override { return MessageAnswer::Ok; }
-  bool editText(const EntryRequest&, std::string&) override { return false; }
-  std::string last;
-};
 
 // Counts what crosses the driver contract: one transaction per call, the payload bytes, and
 // how long each call took from the caller's side.
@@ -102,63 +79,6 @@ class CountingDriver : public CKT90Driver {
   std::chrono::steady_clock::time_point last_{};
   CKT90Driver& inner_;
 };
-
-// kt90-sim serving a pseudo-terminal for one variant.
-class SimServer {
- public:
-  ~SimServer() { stop(); }
-  bool start(const std::vector<std::string>& extra) {
-    int out[2];
-    if (::pipe(out) != 0) return false;
-    posix_spawn_file_actions_t actions;
-    ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    ::posix_spawn_file_actions_addclose(&actions, out[0]);
-    std::vector<std::string> args = {KT90_SIM_PATH, "--pty", "--version", kVersion};
-    args.insert(args.end(), extra.begin(), extra.end());
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const int rc = ::posix_spawn(&pid_, KT90_SIM_PATH, &actions, nullptr, argv.data(), environ);
-    ::posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    char c = 0;
-    pollfd p{out[0], POLLIN, 0};
-    while (rc == 0 && ::poll(&p, 1, 5000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n') path_ += c;
-    ::close(out[0]);
-    return rc == 0 && c == '\n';
-  }
-  void stop() {
-    if (pid_ <= 0) return;
-    ::kill(pid_, SIGTERM);
-    ::waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string path_;
-};
-
-void prepareImage(WorkingState& state) {
-  ProgramImage& image = state.image();
-  image.head.setCodeWords(8192);
-  std::mt19937 random(90);
-  for (std::size_t n = 0; n < 8192; ++n) image.setWord(n, static_cast<std::uint16_t>(random()));
-  image.calibration = CaliBrate{8, 0xFF, 0, 0};
-  for (int k = 0; k < 8; ++k) image.calibrationEntries[k].rul = 1000u + static_cast<std::uint32_t>(k);
-  image.rolCode.bytes.fill(0);
-  image.rolCode.bytes[0] = 7;  // eight serial bytes: the longest record, 34 bytes
-  for (int i = 0; i < 8; ++i) {
-    image.rolCode.bytes[2 + 2 * i] = 4;
-    writeU16(&image.rolCode.bytes[17 + 2 * i], static_cast<std::uint16_t>(0x100 + i));
-  }
-  image.rolCode.bytes[33] = 1;
-  image.head.setFlag(headflag::kRollingCode, true);
-  image.head.setProgramLimit(100000);
-  image.protection.downloadLimit = 255;
-}
 
 struct Result {
   std::string name;

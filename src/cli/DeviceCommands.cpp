@@ -2,11 +2,13 @@
 // this process with its state kept in a file (--sim).
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <set>
 
 #include "cli/Commands.h"
+#include "cli/DeviceJson.h"
+#include "cli/Gang.h"
 #include "cli/Json.h"
 #include "core/app/SaveProgramFile.h"
 #include "core/app/ShellState.h"
@@ -40,6 +42,8 @@ void ensureQtApplication() {
   static char* argv[] = {name, nullptr};
   if (!QCoreApplication::instance()) static QCoreApplication app(argc, argv);
 }
+// Serial drivers are made on the worker threads of a gang; the application object first.
+void prepareSerialPorts() { ensureQtApplication(); }
 std::unique_ptr<CKT90Driver> makeSerialDriver() {
   ensureQtApplication();
   return std::make_unique<link::SerialDriver>();
@@ -60,12 +64,19 @@ std::string portPermissionProblem(const std::string& port, const WorkingState& s
 }
 #else
 constexpr bool kHaveSerial = false;
+void prepareSerialPorts() {}
 std::unique_ptr<CKT90Driver> makeSerialDriver() { return nullptr; }
 std::vector<std::pair<std::string, std::string>> serialPorts() { return {}; }
 std::string portPermissionProblem(const std::string&, const WorkingState&) { return {}; }
 #endif
 
-const std::set<std::string> kNumericFigures = {"total", "successes", "yield", "resultCode"};
+// One --port or --sim of the command line, in the order given.
+struct ProgrammerArg {
+  bool sim = false;
+  std::string value;
+  // Its name in a gang's log lines, table and JSON.
+  std::string name() const { return sim ? "sim:" + value : value; }
+};
 
 // What a device command was given on its command line.
 struct DeviceArgs {
@@ -74,27 +85,16 @@ struct DeviceArgs {
   std::string file;
   std::string chip;
   std::string out;
+  std::vector<ProgrammerArg> programmers;
+
+  // The same command for programmer `one` alone.
+  DeviceArgs only(const ProgrammerArg& one) const {
+    DeviceArgs args = *this;
+    args.programmers = {one};
+    (one.sim ? args.simState : args.port) = one.value;
+    return args;
+  }
 };
-
-const char* stateName(OperationState state) {
-  switch (state) {
-    case OperationState::Passed:
-      return "Passed";
-    case OperationState::Ready:
-      return "Ready";
-    default:
-      return "Failed";
-  }
-}
-
-// A figure as the object holds it: the counters, the yield and the result code as numbers.
-Json figureJson(const std::string& name, const std::string& value) {
-  if (kNumericFigures.count(name) != 0) {
-    Json number = Json::parse(value, nullptr, false);
-    if (number.is_number()) return number;
-  }
-  return value;
-}
 
 // The one object of a device command: "ok", "state", "error" when it failed, "log" and
 // the figures the operation learnt.
@@ -104,13 +104,8 @@ Json deviceJson(OperationState state, const std::string& why, const TerminalHost
   json["ok"] = why.empty();
   json["state"] = stateName(state);
   if (!why.empty()) json["error"] = escapeInvalidUtf8(why);
-  Json log = Json::array();
-  for (std::string line : host.logLines()) {
-    while (!line.empty() && line.back() == '\n') line.pop_back();
-    log.push_back(std::move(line));
-  }
-  json["log"] = std::move(log);
-  for (const auto& [name, value] : outcome.figures) json[name] = figureJson(name, value);
+  json["log"] = logJson(host);
+  json.update(figuresJson(outcome));
   return json;
 }
 
@@ -166,20 +161,30 @@ struct CommandSpec {
   DeviceOperation op;
 };
 
-// Runs the operation and keeps what it learnt in `outcome`. Returns why it failed (what was
-// said last: a log line or a message), empty when it did not; throws CommandFailure when it
-// cannot start.
-std::string runOnProgrammer(const CommandSpec& spec, const DeviceArgs& args, CliSession& session,
-                            OperationOutcome& outcome) {
+bool savesOut(const CommandSpec& spec) {
+  return spec.op == DeviceOperation::Upload || spec.op == DeviceOperation::ReadChip;
+}
+
+// What comes before the programmer is reached: OUT checked, the chip selected, FILE
+// loaded. Throws CommandFailure when the command cannot go on.
+SaveType prepareSession(const CommandSpec& spec, const DeviceArgs& args, CliSession& session) {
   SaveType outType = SaveType::Project;
-  const bool saves = spec.op == DeviceOperation::Upload || spec.op == DeviceOperation::ReadChip;
-  if (saves && (!saveTypeFromExtension(args.out, outType) ||
-                (spec.op == DeviceOperation::ReadChip && outType == SaveType::Project))) {
+  if (savesOut(spec) && (!saveTypeFromExtension(args.out, outType) ||
+                         (spec.op == DeviceOperation::ReadChip && outType == SaveType::Project))) {
     throw CommandFailure(kExitUsage, std::string(spec.name) + ": OUT must end in " +
                                          (spec.op == DeviceOperation::Upload ? ".vk, .hex or .bin" : ".hex or .bin"));
   }
   if (spec.op == DeviceOperation::ReadChip && !args.chip.empty()) session.selectChip(args.chip, kExitUsage);
   if (spec.op == DeviceOperation::Download) loadProgram(session, args);
+  return outType;
+}
+
+// Runs the operation on a prepared session and keeps what it learnt in `outcome`. Returns
+// why it failed (what was said last: a log line or a message), empty when it did not;
+// throws CommandFailure when it cannot start.
+std::string runPrepared(const CommandSpec& spec, const DeviceArgs& args, CliSession& session, SaveType outType,
+                        OperationOutcome& outcome) {
+  const bool saves = savesOut(spec);
   Programmer programmer;
   if (const std::string error = programmer.open(args); !error.empty()) throw CommandFailure(kExitUsage, error);
   if (args.simState.empty()) {
@@ -210,6 +215,30 @@ std::string runOnProgrammer(const CommandSpec& spec, const DeviceArgs& args, Cli
   }
   if (!programmer.save(args) && why.empty()) why = "cannot save the emulator state to " + args.simState;
   return why;
+}
+
+std::string runOnProgrammer(const CommandSpec& spec, const DeviceArgs& args, CliSession& session,
+                            OperationOutcome& outcome) {
+  return runPrepared(spec, args, session, prepareSession(spec, args, session), outcome);
+}
+
+// A download into several programmers at once (Gang.h), each with its own Programmer.
+void runGangDownload(const CommandSpec& spec, const DeviceArgs& args, CliOptions& options, int& exitCode) {
+  std::vector<std::string> names;
+  for (const ProgrammerArg& programmer : args.programmers) {
+    if (std::find(names.begin(), names.end(), programmer.name()) != names.end())
+      throw CommandFailure(kExitUsage, "download: " + programmer.name() + " is named twice");
+    names.push_back(programmer.name());
+  }
+  if (std::any_of(args.programmers.begin(), args.programmers.end(), [](const ProgrammerArg& p) { return !p.sim; }))
+    prepareSerialPorts();
+  exitCode = runGangDownload(
+      names, options, ::isatty(::fileno(stderr)) != 0,
+      [&](CliSession& session) { prepareSession(spec, args, session); },
+      [&](std::size_t index, GangMember& member) {
+        return runPrepared(spec, args.only(args.programmers[index]), *member.session, SaveType::Project,
+                           member.outcome);
+      });
 }
 
 void runCommand(const CommandSpec& spec, const DeviceArgs& args, CliOptions& options, int& exitCode) {
@@ -254,6 +283,20 @@ void addPortsCommand(CLI::App& app, CliOptions& options, int& exitCode) {
   });
 }
 
+// --port or --sim: every use adds a programmer, in the order given.
+void addProgrammerOption(CLI::App& command, const std::shared_ptr<DeviceArgs>& args, bool sim,
+                         const std::string& help) {
+  command
+      .add_option_function<std::string>(
+          sim ? "--sim" : "--port",
+          [args, sim](const std::string& value) {
+            args->programmers.push_back({sim, value});
+          },
+          help)
+      ->type_name(sim ? "STATEFILE" : "PORT")
+      ->trigger_on_parse();
+}
+
 }  // namespace
 
 void addDeviceCommands(CLI::App& app, CliOptions& options, int& exitCode) {
@@ -271,14 +314,20 @@ void addDeviceCommands(CLI::App& app, CliOptions& options, int& exitCode) {
   for (const CommandSpec& spec : kCommands) {
     auto* command = app.add_subcommand(spec.name, spec.help);
     auto args = std::make_shared<DeviceArgs>();
-    auto* port = command->add_option("--port", args->port, "Serial port of the programmer (COM3, /dev/ttyACM0, a pty)");
-    auto* sim = command->add_option("--sim", args->simState, "Use the emulated programmer with its state in STATEFILE");
-    port->excludes(sim);
-    if (spec.op == DeviceOperation::Download) {
+    const bool gang = spec.op == DeviceOperation::Download;
+    addProgrammerOption(*command, args, false,
+                        gang ? "Serial port of a programmer (COM3, /dev/ttyACM0, a pty); repeat it, or mix it with "
+                               "--sim, to download into several programmers at once"
+                             : "Serial port of the programmer (COM3, /dev/ttyACM0, a pty)");
+    addProgrammerOption(*command, args, true,
+                        gang ? "Use an emulated programmer with its state in STATEFILE; may be repeated as --port"
+                             : "Use the emulated programmer with its state in STATEFILE");
+    if (gang) {
       command->add_option("FILE", args->file, "Program file (.vk, .hex, .bin, .pro)")
           ->required()
           ->check(CLI::ExistingFile);
       command->add_option("--chip", args->chip, "Chip model of a .hex or .bin file (default: the first chip)");
+      command->footer(gangHelp());
     }
     if (spec.op == DeviceOperation::Upload || spec.op == DeviceOperation::ReadChip) {
       command->add_option("OUT", args->out, "File to save")->required();
@@ -286,8 +335,15 @@ void addDeviceCommands(CLI::App& app, CliOptions& options, int& exitCode) {
     if (spec.op == DeviceOperation::ReadChip) command->add_option("--chip", args->chip, "Chip model in the socket");
     command->add_flag("--json", options.json, "Print one JSON object at the end");
     command->callback([spec, args, &options, &exitCode] {
-      if (args->port.empty() && args->simState.empty()) throw CLI::RequiredError("--port or --sim");
-      runCommand(spec, *args, options, exitCode);
+      if (args->programmers.empty()) throw CLI::RequiredError("--port or --sim");
+      if (args->programmers.size() == 1)
+        return runCommand(spec, args->only(args->programmers.front()), options, exitCode);
+      if (spec.op != DeviceOperation::Download) {
+        throw CommandFailure(kExitUsage, std::string(spec.name) +
+                                             " reaches one programmer: give --port or --sim once (only download "
+                                             "takes several)");
+      }
+      runGangDownload(spec, *args, options, exitCode);
     });
   }
 }

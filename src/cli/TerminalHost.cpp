@@ -37,15 +37,21 @@ void TerminalHost::appendLog(const std::string& text, bool withTime) {
   logLines_.push_back(line);
   said(text);
   if (quiet_) return;
-  std::fputs(line.c_str(), logStream_);
-  if (line.empty() || line.back() != '\n') std::fputc('\n', logStream_);
+  // One write per line, so lines of programmers running at once never mix.
+  const std::string ended = line.empty() || line.back() != '\n' ? line + '\n' : line;
+  if (output_) return output_->log(ended);
+  std::fputs(ended.c_str(), logStream_);
   std::fflush(logStream_);
 }
 
-void TerminalHost::setOperationState(OperationState state, const std::string&) { state_ = state; }
+void TerminalHost::setOperationState(OperationState state, const std::string&) {
+  state_ = state;
+  if (output_) output_->state(state);
+}
 
 void TerminalHost::setProgress(int percent) {
   if (!progressBar_) return;
+  if (output_) return output_->progress(percent);
   const int filled = percent / 5;
   std::fprintf(stderr, "\r[%-20.*s] %3d%%", filled, "####################", percent);
   if (percent >= 100) std::fputc('\n', stderr);
@@ -57,7 +63,12 @@ MessageAnswer TerminalHost::messageBox(const std::string& text, MessageButtons b
   const std::string shown = escapeInvalidUtf8(text);
   messages_.push_back(shown);
   said(shown);
-  std::fprintf(stderr, "%s\n", terminalLines(shown).c_str());
+  const std::string line = terminalLines(shown) + '\n';
+  if (output_) {
+    output_->message(line);
+  } else {
+    std::fputs(line.c_str(), stderr);
+  }
   return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
 }
 

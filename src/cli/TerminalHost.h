@@ -9,6 +9,17 @@
 
 namespace kt90 {
 
+// Where a TerminalHost's lines go when they do not go to its own streams: a gang's
+// programmers share one terminal.
+class TerminalOutput {
+ public:
+  virtual ~TerminalOutput() = default;
+  virtual void log(const std::string& line) = 0;      // one log line, with its line end
+  virtual void message(const std::string& line) = 0;  // one message line, with its line end
+  virtual void progress(int percent) = 0;
+  virtual void state(OperationState state) = 0;
+};
+
 // The CLI's host: log lines to a stream (with their time stamps), message boxes to
 // standard error, questions answered No, entry dialogs cancelled unless an answer was
 // given. Keeps every log line for --json output, and what it said last for error texts.
@@ -29,6 +40,8 @@ class TerminalHost : public Host {
 
   void setQuiet(bool quiet) { quiet_ = quiet; }
   void setProgressBar(bool on) { progressBar_ = on; }
+  // Sends the lines to `output` instead of the log stream and standard error.
+  void setOutput(TerminalOutput* output) { output_ = output; }
   const std::string& code() const { return code_; }
   const std::string& summary() const { return summary_; }
   const std::vector<std::string>& logLines() const { return logLines_; }
@@ -41,6 +54,7 @@ class TerminalHost : public Host {
 
  private:
   std::FILE* logStream_;
+  TerminalOutput* output_ = nullptr;
   void said(const std::string& text);
 
   bool quiet_ = false;
