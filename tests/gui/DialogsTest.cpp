@@ -1,6 +1,8 @@
 // The real dialogs and the host's way to the UI thread.
 #include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -135,6 +137,34 @@ class DialogsTest : public QObject {
     QCOMPARE(dialogs.messageBox(nullptr, "keep?", MessageButtons::YesNo, kEnglish), MessageAnswer::No);
     DialogAnswer ok([](QWidget* box) { buttonWithText(box, "OK")->click(); });
     QCOMPARE(dialogs.messageBox(nullptr, "note", MessageButtons::Ok, kEnglish), MessageAnswer::Ok);
+    // Where the question can be cancelled, Escape and the close box cancel; they never say No.
+    DialogAnswer escape([](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    QCOMPARE(dialogs.messageBox(nullptr, "keep?", MessageButtons::YesNoCancel, kEnglish), MessageAnswer::Cancel);
+    DialogAnswer closed([](QWidget* box) { box->close(); });
+    QCOMPARE(dialogs.messageBox(nullptr, "keep?", MessageButtons::YesNoCancel, kChinese), MessageAnswer::Cancel);
+  }
+
+  void saveTakesTheFormatFromTheChosenTypeNotTheTypedName() {
+    GuiWorld world;
+    CKT90EXEDlg& w = world.open();
+    const QString current = QString::fromStdString(world.programDirectory() + "/samples/blink_vk1620.vk");
+    world.dialogs.openFiles = {current};
+    w.command(Control::Open);
+    QtDialogs real;
+    QStringList proposed;
+    DialogAnswer answer([&](QWidget* dialog) {
+      auto* files = qobject_cast<QFileDialog*>(dialog);
+      proposed = files->selectedFiles();
+      files->selectNameFilter("HEX文件 (*.hex)");
+      files->findChild<QLineEdit*>("fileNameEdit")->setText(world.path("out.bin"));
+      QMetaObject::invokeMethod(files, "accept");
+    });
+    world.dialogs.saves = {real.saveFileName(&w, kChinese, w.statusText()->text())};
+    QCOMPARE(proposed, QStringList{current});
+    w.command(Control::Save);
+    QVERIFY(QFileInfo(world.path("out.bin.hex")).isFile());
+    QVERIFY(!QFileInfo::exists(world.path("out.bin")));
+    QVERIFY(world.dialogs.unexpected.isEmpty());
   }
 
   void aboutBoxHasTheNoticeInEnglishOnly() {

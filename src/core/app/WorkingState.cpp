@@ -23,8 +23,8 @@ WorkingState::WorkingState(Host& host, ProfileStore& profile, std::string progra
 void WorkingState::start() {
   chipModelName_ = profile_.readString(profile::kChip, "");
   settings_ = readSettings(programDir_);
-  operatingMode_ = normaliseOperatingMode(
-      static_cast<std::uint32_t>(profile_.readInt(profile::kAccount, profile::kDefaultAccount)));
+  operatingMode_ =
+      normaliseOperatingMode(static_cast<std::uint32_t>(profile_.readInt(profile::kAccount, profile::kDefaultAccount)));
   language_ = static_cast<LanguageId>(profile_.readInt(profile::kLanguage, profile::kDefaultLanguage));
   fillChipList();
   loadChipDefinition(true);
@@ -76,29 +76,33 @@ bool WorkingState::selectChipModel(const std::string& model) {
   return false;
 }
 
-bool WorkingState::changeChip(const std::string& model) {
-  if (model == chipModelName_) return false;
-  chipModelName_ = model;
-  for (std::size_t i = 0; i < chipList_.size(); ++i) {
-    if (chipList_[i] == model) selectedChip_ = i;
-  }
-  profile_.writeString(profile::kChip, model);
-  bool keep = false;
+ChipChange WorkingState::changeChip(const std::string& model) {
+  if (model == chipModelName_) return ChipChange::Same;
   const std::size_t words = image_.codeWords();
   bool hasProgram = false;
   for (std::size_t n = 0; n < words && !hasProgram; ++n) {
     const std::uint16_t w = image_.word(n);
     hasProgram = w != 0x3FFF && w != 0xFFFF;
   }
+  // Asked before anything changes: a cancelled question leaves chip and program alone.
+  bool keep = false;
   if (hasProgram) {
-    keep = host_.messageBox(text(TextId::KeepProgramQuestion, language_), MessageButtons::YesNo) == MessageAnswer::Yes;
+    const MessageAnswer answer =
+        host_.messageBox(text(TextId::KeepProgramQuestion, language_), MessageButtons::YesNoCancel);
+    if (answer != MessageAnswer::Yes && answer != MessageAnswer::No) return ChipChange::Cancelled;
+    keep = answer == MessageAnswer::Yes;
   }
+  chipModelName_ = model;
+  for (std::size_t i = 0; i < chipList_.size(); ++i) {
+    if (chipList_[i] == model) selectedChip_ = i;
+  }
+  profile_.writeString(profile::kChip, model);
   chipInfo_.clearProgramOnReset = !keep;
   if (!keep) clearFileName();
   loadChipDefinition(true);
   updateCodeRangeWithWarning();
   chipInfo_.clearProgramOnReset = true;
-  return keep;
+  return keep ? ChipChange::Kept : ChipChange::Cleared;
 }
 
 void WorkingState::setFileName(const std::string& path) {
@@ -116,7 +120,9 @@ void WorkingState::setHeadFlag(std::uint8_t bit, bool on) {
   showImageSummary();
 }
 
-void WorkingState::toggleCheckCrc() { image_.head.setFlag(headflag::kCheckCrc, !image_.head.flag(headflag::kCheckCrc)); }
+void WorkingState::toggleCheckCrc() {
+  image_.head.setFlag(headflag::kCheckCrc, !image_.head.flag(headflag::kCheckCrc));
+}
 
 void WorkingState::appendLog(const std::string& entry, bool withTime) { host_.appendLog(cutLogEntry(entry), withTime); }
 
@@ -159,10 +165,18 @@ std::string WorkingState::readyLabel() {
 
 void WorkingState::setOperationState(OperationState state) {
   switch (state) {
-    case OperationState::Passed: host_.setOperationState(state, text(TextId::StatePassed, language_)); break;
-    case OperationState::Failed: host_.setOperationState(state, text(TextId::StateFailed, language_)); break;
-    case OperationState::Running: host_.setOperationState(state, text(TextId::StateRunning, language_)); break;
-    case OperationState::Ready: host_.setOperationState(state, readyLabel()); break;
+    case OperationState::Passed:
+      host_.setOperationState(state, text(TextId::StatePassed, language_));
+      break;
+    case OperationState::Failed:
+      host_.setOperationState(state, text(TextId::StateFailed, language_));
+      break;
+    case OperationState::Running:
+      host_.setOperationState(state, text(TextId::StateRunning, language_));
+      break;
+    case OperationState::Ready:
+      host_.setOperationState(state, readyLabel());
+      break;
   }
 }
 
