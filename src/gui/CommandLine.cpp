@@ -1,6 +1,7 @@
 #include "gui/CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 
 namespace kt90::gui {
 
@@ -14,6 +15,7 @@ GuiOptions parseCommandLine(const QStringList& arguments) {
   const QCommandLineOption dataDir("data-dir", "Program directory (chip definitions, CIF, settings).", "DIR");
   const QCommandLineOption state("emulator-state", "State file of the emulated programmer.", "FILE");
   parser.addOptions({emulator, port, dataDir, state});
+  parser.addPositionalArgument("FILE", "A program file (.vk, .hex, .bin, .pro) to open.", "[FILE]");
   parser.process(arguments);
 
   GuiOptions options;
@@ -21,6 +23,10 @@ GuiOptions parseCommandLine(const QStringList& arguments) {
   if (parser.isSet(port)) options.port = parser.value(port).toStdString();
   if (parser.isSet(dataDir)) options.dataDir = parser.value(dataDir).toStdString();
   if (parser.isSet(state)) options.emulatorState = parser.value(state).toStdString();
+  // Absolute, so a restart after a language switch opens the same file.
+  if (!parser.positionalArguments().isEmpty()) {
+    options.file = QFileInfo(parser.positionalArguments().front()).absoluteFilePath().toStdString();
+  }
   return options;
 }
 

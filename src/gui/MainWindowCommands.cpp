@@ -154,7 +154,10 @@ void CKT90EXEDlg::menuCommand(MenuCommand c) {
 
 void CKT90EXEDlg::openProgramFileCommand() {
   const QString path = dialogs_.openFileName(this, language_);
-  if (path.isEmpty()) return;
+  if (!path.isEmpty()) openProgramFileAt(path);
+}
+
+void CKT90EXEDlg::openProgramFileAt(const QString& path) {
   openProgramFile(session_.state(), stdstr(path));
   syncFromState();
 }

@@ -91,6 +91,7 @@ class DialogsTest : public QObject {
     request.hexadecimal = true;
     CGetEditTxtDlg hex(request, kEnglish);
     QCOMPARE(hex.windowTitle(), QString("Password"));
+    QCOMPARE(hex.findChild<QLabel*>("entryPrompt")->text(), QString("Password"));  // also inside
     QTest::keyClicks(hex.field(), "1a2b-xyz3c4d5e");
     QCOMPARE(hex.text(), QString("1A2B3C4D"));  // upper case, filtered, at most eight
     QCOMPARE(hex.field()->cursorPosition(), 8);
@@ -171,7 +172,10 @@ class DialogsTest : public QObject {
     CAboutDlg en(kEnglish, "ABC V1.0");
     QCOMPARE(en.windowTitle(), QString("关于 QD-KT90"));
     QVERIFY(en.findChild<QLabel*>("aboutNotice"));
+    DialogAnswer ok([](QWidget* box) { buttonWithText(box, "OK")->click(); });
+    QCOMPARE(en.exec(), int(QDialog::Accepted));
     CAboutDlg zh(kChinese, "ABC V1.0");
+    QVERIFY(buttonWithText(&zh, "确定"));
     QCOMPARE(zh.windowTitle(), QString("关于 VK-KT90"));
     QVERIFY(!zh.findChild<QLabel*>("aboutNotice"));
   }

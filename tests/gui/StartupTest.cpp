@@ -8,11 +8,15 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextDocument>
 #include <QWheelEvent>
 
 #include "core/app/OperatingMode.h"
 #include "core/progfile/FileHead.h"
+#include "gui/CommandLine.h"
 #include "gui/support/GuiWorld.h"
 #include "gui/widgets/CColorStatic.h"
 #include "gui/widgets/CQdComboBox.h"
@@ -195,6 +199,32 @@ class StartupTest : public QObject {
     QCOMPARE(world.session->state().chipModelName(), chip);
   }
 
+  void aFileNamedOnTheCommandLineOpensAtTheStart() {
+    GuiWorld world;
+    const QString file = QString::fromStdString(world.programDirectory() + "/samples/blink_vk1620.vk");
+    CKT90EXEDlg& w = world.open(parseCommandLine({"kt90", "--emulator", file}));
+    QCOMPARE(w.statusText()->text(), file);
+    QCOMPARE(world.session->state().chipModelName(), std::string("VK1620"));
+  }
+
+  void theWindowOpensInsideTheScreenAndTheCodeViewTakesCtrlEnd() {
+    GuiWorld world;
+    CKT90EXEDlg& w = world.open();
+    const QRect area = w.screen()->availableGeometry();
+    QVERIFY(area.contains(w.geometry()));
+    QVERIFY(w.minimumSizeHint().height() <= 560);  // 900 pixels high at 150 %, less a panel
+
+    QPlainTextEdit* code = w.views()->codeView();
+    w.show();
+    code->setFocus();
+    QScrollBar* bar = code->verticalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+    QTest::keyClick(code, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(bar->value(), bar->maximum());
+    QTest::keyClick(code, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(bar->value(), 0);
+  }
+
   void theMouseWheelNeverChangesTheChip() {
     GuiWorld world;
     CKT90EXEDlg& w = world.open();
@@ -238,10 +268,14 @@ class StartupTest : public QObject {
     QVERIFY(views->logView()->toPlainText().isEmpty());
     QVERIFY(views->codeVisible());
 
-    for (int i = 0; i < 4; ++i) w.appendLog(std::string(1100, 'x'), false);  // each cut to 1,023
-    QCOMPARE(views->logView()->toPlainText().size(), 4 * 1023);
+    // Each cut to 1,023, each on a line of its own although none ends in a line break.
+    for (int i = 0; i < 4; ++i) w.appendLog(std::string(1100, 'x'), false);
+    QCOMPARE(views->logView()->toPlainText().size(), 4 * 1023 + 3);
+    QCOMPARE(views->logView()->document()->blockCount(), 4);
     w.appendLog(std::string(10, 'y'), false);
-    QCOMPARE(views->logView()->toPlainText().size(), 4 * 1023 + 10);
+    QCOMPARE(views->logView()->toPlainText().size(), 4 * 1023 + 3 + 11);
+    // Long lines wrap: no sideways scrolling to their end.
+    QCOMPARE(views->logView()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
     w.appendLog("next", false);  // past 4,096: emptied first
     QCOMPARE(views->logView()->toPlainText(), QString("next"));
   }
