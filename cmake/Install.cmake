@@ -22,6 +22,8 @@ if(TARGET kt90)
   install(FILES ${PROJECT_SOURCE_DIR}/src/gui/resources/icons/app.png
           DESTINATION share/icons/hicolor/256x256/apps RENAME kt90.png)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/org.kt90tools.kt90.metainfo.xml DESTINATION share/metainfo)
+  # The file types of the desktop entry; the system's triggers update the MIME database.
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/kt90-mime.xml DESTINATION share/mime/packages RENAME kt90.xml)
 endif()
 
 set(CPACK_PACKAGE_NAME kt90)

@@ -64,6 +64,7 @@ check "the driver set-up" test -x /usr/share/kt90/Driver/install-driver.sh
 check "desktop entry" desktop-file-validate /usr/share/applications/kt90.desktop
 check "AppStream metainfo" appstreamcli validate --no-net /usr/share/metainfo/org.kt90tools.kt90.metainfo.xml
 check "icon" test -s /usr/share/icons/hicolor/256x256/apps/kt90.png
+check "the file types" test -s /usr/share/mime/packages/kt90.xml
 
 # An ordinary user cannot write /usr/share/kt90: HwTest.ini comes from the user's folder,
 # and the log says so.

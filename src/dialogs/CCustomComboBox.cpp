@@ -1,8 +1,12 @@
 #include "dialogs/CCustomComboBox.h"
 
+#include <QAbstractScrollArea>
+#include <QCoreApplication>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
+#include <QWheelEvent>
 
 namespace kt90 {
 namespace {
@@ -33,6 +37,7 @@ const QColor CCustomComboBox::kNotSelectableColour(0xC0, 0xC0, 0xC0);
 
 CCustomComboBox::CCustomComboBox(QWidget* parent) : QComboBox(parent) {
   setEditable(false);
+  setFocusPolicy(Qt::StrongFocus);  // the wheel never gives it the focus
   setItemDelegate(new EntryDelegate(this));
   connect(this, &QComboBox::currentIndexChanged, this, [this](int index) { onIndexChanged(index); });
 }
@@ -65,6 +70,16 @@ void CCustomComboBox::onIndexChanged(int index) {
     return;
   }
   setCurrentIndex(remembered_);
+}
+
+void CCustomComboBox::wheelEvent(QWheelEvent* event) {
+  for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) {
+      QCoreApplication::sendEvent(area->verticalScrollBar(), event);
+      return;
+    }
+  }
+  event->ignore();
 }
 
 void CCustomComboBox::paintEvent(QPaintEvent*) {

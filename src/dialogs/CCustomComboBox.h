@@ -7,7 +7,8 @@ namespace kt90 {
 
 // The OPTION editor's selector: a drop-down list whose not-selectable entries are drawn
 // grey and, when picked, give way to the selection held before. Its closed field shows
-// the text in black on a light grey.
+// the text in black on a light grey. The wheel over a closed selector scrolls the grid
+// it sits in: a value changes only in a list the user opened.
 class CCustomComboBox : public QComboBox {
  public:
   static constexpr int kNotSelectableRole = Qt::UserRole + 1;
@@ -23,6 +24,7 @@ class CCustomComboBox : public QComboBox {
  protected:
   void showPopup() override;
   void paintEvent(QPaintEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   void onIndexChanged(int index);

@@ -1,8 +1,10 @@
 #include "dialogs/COptionDlg.h"
 
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -53,7 +55,15 @@ COptionDlg::COptionDlg(OptionEditorModel& model, LanguageId language, QWidget* p
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(list_);
   layout->addWidget(buttons);
-  resize(kItemColumnWidth + kValueColumnWidth + 40, 420);
+  // Every row in sight when the screen has room (the last one never cut); else the grid
+  // scrolls by pixels down to the last row's bottom.
+  list_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+  const int gridHeight =
+      list_->horizontalHeader()->sizeHint().height() + list_->verticalHeader()->length() + 2 * list_->frameWidth();
+  const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+  const int roomHeight = screen ? screen->availableGeometry().height() * 8 / 10 : 420;
+  resize(kItemColumnWidth + kValueColumnWidth + 40,
+         std::min(gridHeight + buttons->sizeHint().height() + 3 * layout->spacing() + 24, roomHeight));
 }
 
 void COptionDlg::showEvent(QShowEvent* event) {

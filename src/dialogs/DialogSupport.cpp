@@ -1,5 +1,6 @@
 #include "dialogs/DialogSupport.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QMessageBox>
@@ -13,8 +14,9 @@ AlertSink informationBoxSink() {
 }
 
 QFont optionListFont() {
-  QFont font(QStringLiteral("Times New Roman"));
-  font.setPointSize(12);
+  // The family of every other text of the program, a little larger for the grid.
+  QFont font = QApplication::font();
+  font.setPointSize(font.pointSize() + 1);
   return font;
 }
 

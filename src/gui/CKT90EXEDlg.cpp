@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QUrl>
 
@@ -37,6 +38,13 @@ CKT90EXEDlg::CKT90EXEDlg(Session& session, Dialogs& dialogs, PortMenu::PortListe
   for (Control c : {Control::Blank, Control::Program, Control::Verify}) {
     connect(static_cast<QAbstractButton*>(control(c)), &QAbstractButton::clicked, this, [this, c] { command(c); });
   }
+  // Ctrl+O and Ctrl+S act as the buttons do, and only when they could be clicked.
+  for (const auto& [keys, c] :
+       {std::pair{QKeySequence::Open, Control::Open}, std::pair{QKeySequence::Save, Control::Save}}) {
+    connect(new QShortcut(QKeySequence(keys), this), &QShortcut::activated, this, [this, c = c] {
+      if (control(c)->isEnabled() && control(c)->isVisible()) command(c);
+    });
+  }
   connect(&session_.runner(), &OperationRunner::idle, this, [this] {
     if (closePending_) close();
   });
@@ -54,10 +62,10 @@ void CKT90EXEDlg::start() {
   session_.makeShell();
   language_ = state.language();
   setWindowTitle(qstr(kt90::windowTitle(state.settings())));
-  applyTexts();
 
   menu_ = new MainMenu(
       menuBar(), language_, [this] { return menuContext(); }, [this](MenuCommand c) { menuCommand(c); }, this);
+  applyTexts();  // after the menu titles, which keep their mnemonics
   addSystemMenuAbout(this, qtext(TextId::SystemMenuAbout, language_), [this] { menuCommand(MenuCommand::About); });
 
   syncFromState();
@@ -74,6 +82,8 @@ void CKT90EXEDlg::start() {
                                                      [this](const std::string& url) { dialogs_.openUrl(qstr(url)); });
     updateChecker_->start();
   }
+  fitIntoScreen();
+  if (session_.options().file) openProgramFileAt(qstr(*session_.options().file));
 }
 
 void CKT90EXEDlg::applyPortOverride() {

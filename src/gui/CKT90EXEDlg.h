@@ -41,7 +41,7 @@ class CKT90EXEDlg : public QMainWindow, public Host {
   ~CKT90EXEDlg() override;
 
   // The start: the working state started (profile, settings, chips, the remembered chip),
-  // texts, menus, ports, the update check.
+  // texts, menus, ports, the update check, then the file named on the command line.
   void start();
 
   // Host, on the UI thread.
@@ -85,11 +85,14 @@ class CKT90EXEDlg : public QMainWindow, public Host {
   void syncFromState();
   MenuContext menuContext() const;
   void openProgramFileCommand();
+  void openProgramFileAt(const QString& path);
   void saveProgramFileCommand();
   void uidSettingsCommand();
   void openLocalFile(const std::string& path, TextId missing);
   void operationEnded(const OperationOutcome& outcome, const std::function<void(const OperationOutcome&)>& after);
   void applyPortOverride();
+  // Its size and place within the screen's free area, whatever the scale factor.
+  void fitIntoScreen();
 
   Session& session_;
   Dialogs& dialogs_;

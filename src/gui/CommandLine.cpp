@@ -1,6 +1,7 @@
 #include "gui/CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 
 namespace kt90::gui {
 
@@ -15,6 +16,7 @@ GuiOptions parseCommandLine(const QStringList& arguments) {
   const QCommandLineOption state("emulator-state", "State file of the emulated programmer.", "FILE");
   const QCommandLineOption journal("journal", "Production journal file, or \"off\".", "PATH");
   parser.addOptions({emulator, port, dataDir, state, journal});
+  parser.addPositionalArgument("FILE", "A program file (.vk, .hex, .bin, .pro) to open.", "[FILE]");
   parser.process(arguments);
 
   GuiOptions options;
@@ -23,6 +25,10 @@ GuiOptions parseCommandLine(const QStringList& arguments) {
   if (parser.isSet(dataDir)) options.dataDir = parser.value(dataDir).toStdString();
   if (parser.isSet(state)) options.emulatorState = parser.value(state).toStdString();
   if (parser.isSet(journal)) options.journal = parser.value(journal).toStdString();
+  // Absolute, so a restart after a language switch opens the same file.
+  if (!parser.positionalArguments().isEmpty()) {
+    options.file = QFileInfo(parser.positionalArguments().front()).absoluteFilePath().toStdString();
+  }
   return options;
 }
 

@@ -12,6 +12,7 @@ struct GuiOptions {
   std::optional<std::string> dataDir;        // --data-dir DIR: the program directory
   std::optional<std::string> emulatorState;  // --emulator-state FILE
   std::optional<std::string> journal;        // --journal PATH|off
+  std::optional<std::string> file;           // FILE: opened at the start as Open does
 };
 
 // Parses the arguments (the first being the program). Qt's own options stay with Qt;

@@ -25,11 +25,13 @@ class Dialogs {
   virtual bool editText(QWidget* parent, const Host::EntryRequest& request, LanguageId language, std::string& text) = 0;
   // Empty on Cancel.
   virtual QString openFileName(QWidget* parent, LanguageId language) = 0;
+  // The chosen file type decides the format; the typed name is only the name.
   struct SaveChoice {
     QString path;
     SaveType type = SaveType::Project;
   };
-  virtual std::optional<SaveChoice> saveFileName(QWidget* parent, LanguageId language) = 0;
+  // `proposed` (the current file, or empty) is the name the dialog starts with.
+  virtual std::optional<SaveChoice> saveFileName(QWidget* parent, LanguageId language, const QString& proposed) = 0;
   // A serial port typed by path; nullopt on Cancel.
   virtual std::optional<QString> portPath(QWidget* parent, LanguageId language) = 0;
   // The editors over the working state (OK writes back and redraws); true after OK.
@@ -49,7 +51,7 @@ class QtDialogs : public Dialogs {
   MessageAnswer messageBox(QWidget* parent, const QString& text, MessageButtons buttons, LanguageId language) override;
   bool editText(QWidget* parent, const Host::EntryRequest& request, LanguageId language, std::string& text) override;
   QString openFileName(QWidget* parent, LanguageId language) override;
-  std::optional<SaveChoice> saveFileName(QWidget* parent, LanguageId language) override;
+  std::optional<SaveChoice> saveFileName(QWidget* parent, LanguageId language, const QString& proposed) override;
   std::optional<QString> portPath(QWidget* parent, LanguageId language) override;
   bool editOptions(QWidget* parent, WorkingState& state) override;
   bool editRollingCode(QWidget* parent, WorkingState& state) override;

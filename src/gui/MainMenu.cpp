@@ -54,10 +54,15 @@ MainMenu::MainMenu(QMenuBar* bar, LanguageId language, ContextSource context, Co
   }
 }
 
-QMenu* MainMenu::addMenu(QMenuBar* bar, TextId title) { return bar->addMenu(qtext(title, language_)); }
+QString MainMenu::marked(Mnemonics& group, TextId text) const {
+  const QString shown = qtext(text, language_);
+  return language_ == kEnglish ? group.mark(shown) : shown;
+}
+
+QMenu* MainMenu::addMenu(QMenuBar* bar, TextId title) { return bar->addMenu(marked(barKeys_, title)); }
 
 QAction* MainMenu::addItem(QMenu* menu, TextId text, MenuCommand command) {
-  QAction* action = menu->addAction(qtext(text, language_));
+  QAction* action = menu->addAction(marked(itemKeys_[menu], text));
   action->setData(static_cast<int>(command));
   action->setObjectName(QStringLiteral("command%1").arg(static_cast<int>(command)));
   actions_[command] = action;

@@ -82,9 +82,12 @@ void CKT90EXEDlg::command(Control c) {
 
 void CKT90EXEDlg::chipSelected(int index) {
   if (index < 0 || session_.runner().busy()) return;
-  const bool kept = session_.state().changeChip(stdstr(chipList_->itemText(index)));
+  const std::string model = stdstr(chipList_->itemText(index));
+  // While the question is open the list shows the chip in use; a cancel leaves it there.
   syncFromState();
-  if (kept) command(Control::Option);
+  const ChipChange change = session_.state().changeChip(model);
+  syncFromState();
+  if (change == ChipChange::Kept) command(Control::Option);
 }
 
 void CKT90EXEDlg::menuCommand(MenuCommand c) {
@@ -160,13 +163,16 @@ void CKT90EXEDlg::menuCommand(MenuCommand c) {
 
 void CKT90EXEDlg::openProgramFileCommand() {
   const QString path = dialogs_.openFileName(this, language_);
-  if (path.isEmpty()) return;
+  if (!path.isEmpty()) openProgramFileAt(path);
+}
+
+void CKT90EXEDlg::openProgramFileAt(const QString& path) {
   openProgramFile(session_.state(), stdstr(path));
   syncFromState();
 }
 
 void CKT90EXEDlg::saveProgramFileCommand() {
-  const auto choice = dialogs_.saveFileName(this, language_);
+  const auto choice = dialogs_.saveFileName(this, language_, qstr(session_.state().fileName()));
   if (!choice) return;
   saveProgramFile(session_.state(), stdstr(choice->path), choice->type);
   syncFromState();

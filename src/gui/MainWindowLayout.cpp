@@ -14,10 +14,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "gui/CKT90EXEDlg.h"
 #include "gui/GuiText.h"
+#include "gui/MainMenu.h"
+#include "gui/Mnemonics.h"
 #include "gui/widgets/CColorStatic.h"
 #include "gui/widgets/CQdComboBox.h"
 #include "gui/widgets/LogCodeViews.h"
@@ -146,20 +149,35 @@ void CKT90EXEDlg::buildControls() {
   resize(760, 620);
 }
 
+void CKT90EXEDlg::fitIntoScreen() {
+  const QScreen* shownOn = screen();
+  if (!shownOn) return;
+  // Room for the window manager's frame and title, which Qt does not know before showing.
+  const QRect area = shownOn->availableGeometry().adjusted(0, 0, -16, -48);
+  const QSize size = QSize(760, 620).boundedTo(area.size()).expandedTo(minimumSizeHint());
+  resize(size);
+  move(area.topLeft() +
+       QPoint(std::max(0, (area.width() - size.width()) / 2), std::max(0, (area.height() - size.height()) / 2)));
+}
+
 void CKT90EXEDlg::applyTexts() {
   chipGroup_->setTitle(qtext(TextId::GroupChip, language_));
+  // In English every control gets a mnemonic the menu titles left free, the operations first.
+  Mnemonics keys = menu_->barKeys();
+  const auto shown = [&](TextId id) {
+    const QString text = qtext(id, language_);
+    return language_ == kEnglish ? keys.mark(text) : text;
+  };
   const std::pair<Control, TextId> texts[] = {
+      {Control::Download, TextId::ButtonDownload},   {Control::Upload, TextId::ButtonUpload},
+      {Control::Read, TextId::ButtonRead},           {Control::HwTest, TextId::ButtonHwTest},
       {Control::Open, TextId::ButtonOpen},           {Control::Save, TextId::ButtonSave},
       {Control::Option, TextId::ButtonOption},       {Control::SnId, TextId::ButtonSnId},
-      {Control::Calibrate, TextId::ButtonCalibrate}, {Control::Download, TextId::ButtonDownload},
-      {Control::Upload, TextId::ButtonUpload},       {Control::Read, TextId::ButtonRead},
-      {Control::HwTest, TextId::ButtonHwTest}};
-  for (const auto& [id, textId] : texts) static_cast<QPushButton*>(control(id))->setText(qtext(textId, language_));
-  blank_->setText(qtext(TextId::CheckBlank, language_));
-  program_->setText(qtext(TextId::CheckProgram, language_));
-  verify_->setText(qtext(TextId::CheckVerify, language_));
-  views_->showLogButton()->setText(qtext(TextId::RadioShowLog, language_));
-  views_->showCodeButton()->setText(qtext(TextId::RadioShowCode, language_));
+      {Control::Calibrate, TextId::ButtonCalibrate}, {Control::Blank, TextId::CheckBlank},
+      {Control::Program, TextId::CheckProgram},      {Control::Verify, TextId::CheckVerify}};
+  for (const auto& [id, textId] : texts) static_cast<QAbstractButton*>(control(id))->setText(shown(textId));
+  views_->showLogButton()->setText(shown(TextId::RadioShowLog));
+  views_->showCodeButton()->setText(shown(TextId::RadioShowCode));
 }
 
 }  // namespace kt90::gui

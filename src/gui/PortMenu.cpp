@@ -29,7 +29,8 @@ PortMenu::PortMenu(QMenu* menu, ShellState& shell, LanguageId language, PortList
       language_(language),
       lister_(std::move(lister)),
       askPath_(std::move(askPath)) {
-  menu_->setTitle(qtext(TextId::MenuPort, language));
+  // The main menu's title (with its mnemonic) stays; a menu of its own gets one.
+  if (menu_->title().isEmpty()) menu_->setTitle(qtext(TextId::MenuPort, language));
   connect(&timer_, &QTimer::timeout, this, &PortMenu::poll);
 }
 

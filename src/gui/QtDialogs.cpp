@@ -28,10 +28,16 @@ MessageAnswer QtDialogs::messageBox(QWidget* parent, const QString& text, Messag
   box.setWindowModality(Qt::ApplicationModal);
   QPushButton* yes = box.addButton(qtext(TextId::ButtonYes, language), QMessageBox::YesRole);
   QPushButton* no = box.addButton(qtext(TextId::ButtonNo, language), QMessageBox::NoRole);
+  // Escape and the close box answer Cancel where there is one, else No.
+  QPushButton* cancel = buttons == MessageButtons::YesNoCancel
+                            ? box.addButton(qtext(TextId::ButtonCancel, language), QMessageBox::RejectRole)
+                            : nullptr;
   box.setDefaultButton(yes);
-  box.setEscapeButton(no);
+  box.setEscapeButton(cancel ? cancel : no);
   box.exec();
-  return box.clickedButton() == yes ? MessageAnswer::Yes : MessageAnswer::No;
+  if (box.clickedButton() == yes) return MessageAnswer::Yes;
+  if (box.clickedButton() == no) return MessageAnswer::No;
+  return cancel ? MessageAnswer::Cancel : MessageAnswer::No;
 }
 
 bool QtDialogs::editText(QWidget* parent, const Host::EntryRequest& request, LanguageId language, std::string& text) {
@@ -46,20 +52,19 @@ QString QtDialogs::openFileName(QWidget* parent, LanguageId language) {
                                       qtext(TextId::OpenFileFilter, language));
 }
 
-std::optional<Dialogs::SaveChoice> QtDialogs::saveFileName(QWidget* parent, LanguageId language) {
+std::optional<Dialogs::SaveChoice> QtDialogs::saveFileName(QWidget* parent, LanguageId language,
+                                                           const QString& proposed) {
   const QString project = qtext(TextId::SaveFilterProject, language);
   const QString hex = qtext(TextId::SaveFilterHex, language);
   const QString bin = qtext(TextId::SaveFilterBin, language);
   QString chosenFilter = project;
-  const QString path = QFileDialog::getSaveFileName(parent, qtext(TextId::SaveFileTitle, language), QString(),
+  const QString path = QFileDialog::getSaveFileName(parent, qtext(TextId::SaveFileTitle, language), proposed,
                                                     project + ";;" + hex + ";;" + bin, &chosenFilter);
   if (path.isEmpty()) return std::nullopt;
-  SaveChoice choice{path, SaveType::Project};
-  // A typed extension decides; otherwise the chosen filter does.
-  if (!saveTypeFromExtension(stdstr(path), choice.type)) {
-    choice.type = chosenFilter == hex ? SaveType::Hex : chosenFilter == bin ? SaveType::Bin : SaveType::Project;
-  }
-  return choice;
+  // The type is the chosen filter's, whatever the typed name ends with: the HEX filter
+  // and "out.bin" save out.bin.hex.
+  const SaveType type = chosenFilter == hex ? SaveType::Hex : chosenFilter == bin ? SaveType::Bin : SaveType::Project;
+  return SaveChoice{path, type};
 }
 
 std::optional<QString> QtDialogs::portPath(QWidget* parent, LanguageId language) {

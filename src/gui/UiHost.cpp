@@ -47,7 +47,9 @@ void UiHost::setProgress(int percent) {
 }
 
 MessageAnswer UiHost::messageBox(const std::string& text, MessageButtons buttons) {
-  MessageAnswer answer = buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
+  MessageAnswer answer = buttons == MessageButtons::Ok            ? MessageAnswer::Ok
+                         : buttons == MessageButtons::YesNoCancel ? MessageAnswer::Cancel
+                                                                  : MessageAnswer::No;
   onUiThread([&] {
     if (view_) answer = view_->messageBox(text, buttons);
   });

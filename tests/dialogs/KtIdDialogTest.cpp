@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -55,7 +56,16 @@ TEST_F(KtIdDialogTest, ShowsTheListAndOkReadsTheEditedRows) {
   QTest::keyClick(cellEditor, Qt::Key_Return);
   QApplication::processEvents();  // the delegate commits queued
   EXPECT_EQ(row(dialog, 5), "0300000000000000000000A5");
+  // A row that is no U_ID is named on OK and the dialog stays open; emptied, OK goes through.
   dialog.list()->item(0, 0)->setText("not a U_ID");
+  for (QAbstractButton* b : dialog.findChild<QDialogButtonBox*>()->buttons()) {
+    if (b->text() == "OK") QTest::mouseClick(b, Qt::LeftButton);
+  }
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_FALSE(dialog.acceptedUids());
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_EQ(alerts[0], "Row 1 is not a programmer U_ID (24 hexadecimal digits): not a U_ID\r\n");
+  dialog.list()->item(0, 0)->setText("");
 
   dialog.accept();
   ASSERT_EQ(dialog.result(), QDialog::Accepted);

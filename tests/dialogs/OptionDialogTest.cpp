@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "core/chip/ChipDefinition.h"
 #include "core/chip/ChipTestSupport.h"
@@ -140,6 +141,17 @@ TEST_F(OptionDialogTest, SelectorsFollowScrollingAndDrawTheirFieldGrey) {
   CCustomComboBox* last = dialog.selector(39);
   EXPECT_TRUE(dialog.selector(0)->isVisible());
   EXPECT_TRUE(last->visibleRegion().isEmpty());  // below the visible rows
+
+  // The wheel over a closed selector scrolls the grid and changes no value.
+  CCustomComboBox* first = dialog.selector(0);
+  first->setCurrentIndex(1);
+  const QPoint centre = first->rect().center();
+  QWheelEvent wheel(centre, first->mapToGlobal(centre), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(first, &wheel);
+  EXPECT_EQ(first->currentIndex(), 1);
+  EXPECT_GT(dialog.list()->verticalScrollBar()->value(), 0);
+
   dialog.list()->scrollToBottom();
   QApplication::processEvents();
   EXPECT_FALSE(last->visibleRegion().isEmpty());

@@ -1,6 +1,8 @@
 // The real dialogs and the host's way to the UI thread.
 #include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -89,6 +91,7 @@ class DialogsTest : public QObject {
     request.hexadecimal = true;
     CGetEditTxtDlg hex(request, kEnglish);
     QCOMPARE(hex.windowTitle(), QString("Password"));
+    QCOMPARE(hex.findChild<QLabel*>("entryPrompt")->text(), QString("Password"));  // also inside
     QTest::keyClicks(hex.field(), "1a2b-xyz3c4d5e");
     QCOMPARE(hex.text(), QString("1A2B3C4D"));  // upper case, filtered, at most eight
     QCOMPARE(hex.field()->cursorPosition(), 8);
@@ -135,13 +138,44 @@ class DialogsTest : public QObject {
     QCOMPARE(dialogs.messageBox(nullptr, "keep?", MessageButtons::YesNo, kEnglish), MessageAnswer::No);
     DialogAnswer ok([](QWidget* box) { buttonWithText(box, "OK")->click(); });
     QCOMPARE(dialogs.messageBox(nullptr, "note", MessageButtons::Ok, kEnglish), MessageAnswer::Ok);
+    // Where the question can be cancelled, Escape and the close box cancel; they never say No.
+    DialogAnswer escape([](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    QCOMPARE(dialogs.messageBox(nullptr, "keep?", MessageButtons::YesNoCancel, kEnglish), MessageAnswer::Cancel);
+    DialogAnswer closed([](QWidget* box) { box->close(); });
+    QCOMPARE(dialogs.messageBox(nullptr, "keep?", MessageButtons::YesNoCancel, kChinese), MessageAnswer::Cancel);
+  }
+
+  void saveTakesTheFormatFromTheChosenTypeNotTheTypedName() {
+    GuiWorld world;
+    CKT90EXEDlg& w = world.open();
+    const QString current = QString::fromStdString(world.programDirectory() + "/samples/blink_vk1620.vk");
+    world.dialogs.openFiles = {current};
+    w.command(Control::Open);
+    QtDialogs real;
+    QStringList proposed;
+    DialogAnswer answer([&](QWidget* dialog) {
+      auto* files = qobject_cast<QFileDialog*>(dialog);
+      proposed = files->selectedFiles();
+      files->selectNameFilter("HEX文件 (*.hex)");
+      files->findChild<QLineEdit*>("fileNameEdit")->setText(world.path("out.bin"));
+      QMetaObject::invokeMethod(files, "accept");
+    });
+    world.dialogs.saves = {real.saveFileName(&w, kChinese, w.statusText()->text())};
+    QCOMPARE(proposed, QStringList{current});
+    w.command(Control::Save);
+    QVERIFY(QFileInfo(world.path("out.bin.hex")).isFile());
+    QVERIFY(!QFileInfo::exists(world.path("out.bin")));
+    QVERIFY(world.dialogs.unexpected.isEmpty());
   }
 
   void aboutBoxHasTheNoticeInEnglishOnly() {
     CAboutDlg en(kEnglish, "ABC V1.0");
     QCOMPARE(en.windowTitle(), QString("关于 QD-KT90"));
     QVERIFY(en.findChild<QLabel*>("aboutNotice"));
+    DialogAnswer ok([](QWidget* box) { buttonWithText(box, "OK")->click(); });
+    QCOMPARE(en.exec(), int(QDialog::Accepted));
     CAboutDlg zh(kChinese, "ABC V1.0");
+    QVERIFY(buttonWithText(&zh, "确定"));
     QCOMPARE(zh.windowTitle(), QString("关于 VK-KT90"));
     QVERIFY(!zh.findChild<QLabel*>("aboutNotice"));
   }

@@ -1,5 +1,6 @@
 // Menu commands of the window: modes with their locks, protection settings, Check CRC,
 // Close Updata, languages, help files, About; the menu's enable and check rules.
+#include <QAbstractButton>
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -49,15 +50,31 @@ class MenuCommandsTest : public QObject {
     GuiWorld world;
     world.profile->writeInt(profile::kLanguage, kEnglish);
     CKT90EXEDlg& w = world.open();
-    const QStringList titles = {"Operation", "Mode", "Settings", "UART", "Language", "Help"};
+    // English mnemonics: menu titles, items within their menu, then the controls.
+    const QStringList titles = {"&Operation", "&Mode", "&Settings", "&UART", "&Language", "&Help"};
     for (int i = 0; i < titles.size(); ++i) QCOMPARE(w.menuBar()->actions()[i]->text(), titles[i]);
-    QCOMPARE(w.mainMenu()->action(MenuCommand::ResearchMode)->text(), QString("R&&D mode"));
+    QCOMPARE(w.mainMenu()->action(MenuCommand::ResearchMode)->text(), QString("&R&&D mode"));
+    QCOMPARE(w.mainMenu()->action(MenuCommand::Quit)->text(), QString("Qu&it"));
+    QCOMPARE(static_cast<QAbstractButton*>(w.control(Control::Download))->text(), QString("&Download"));
+    QCOMPARE(static_cast<QAbstractButton*>(w.control(Control::Save))->text(), QString("S&ave File[qd/hex/bin]"));
     QCOMPARE(w.mainMenu()->action(MenuCommand::CheckCrc)->data().toInt(), 32804);
     QCOMPARE(w.mainMenu()->action(MenuCommand::Quit)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F4));
     int separators = 0;
     for (QAction* a : menuOf(w, 5)->actions()) separators += a->isSeparator();
     QCOMPARE(separators, 2);
-    QCOMPARE(menuOf(w, 5)->actions().last()->text(), QString("About"));
+    QCOMPARE(menuOf(w, 5)->actions().last()->text(), QString("&About"));
+
+    // Ctrl+O opens; Ctrl+S does nothing while Save is off (Production mode).
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    world.dialogs.openFiles = {""};
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    QVERIFY(world.dialogs.openFiles.empty());
+    w.menuCommand(MenuCommand::ProductionMode);
+    QVERIFY(!w.control(Control::Save)->isEnabled());
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(world.dialogs.unexpected.isEmpty());
   }
 
   void modesWithTheirLocks() {

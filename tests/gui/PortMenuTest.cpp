@@ -52,7 +52,7 @@ class PortMenuTest : public QObject {
     world.profile->writeString(profile::kComPort, "KT90 (COM7)");
     world.ports = kPorts;
     CKT90EXEDlg& w = world.open();
-    QCOMPARE(w.portMenu()->menu()->title(), QString("UART"));
+    QCOMPARE(w.portMenu()->menu()->title(), QString("&UART"));
     const std::vector<Entry> shown = entries(w);
     QCOMPARE(shown.size(), std::size_t(3));
     QCOMPARE(shown[0].text, QString("STMicroelectronics Virtual COM Port (COM3)"));

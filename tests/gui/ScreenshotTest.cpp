@@ -1,5 +1,6 @@
 // The window in both languages, grabbed offscreen. With KT90_SCREENSHOT_DIR set, the
-// pictures are written there (docs/screenshot-en.png and -zh.png come from this).
+// pictures are written there (docs/screenshot-en.png and -zh.png come from this; with
+// QT_SCALE_FACTOR=1.5 they are screenshot-en-150.png and -zh-150.png).
 #include <QDir>
 #include <QPixmap>
 #include <QTest>
@@ -30,10 +31,14 @@ class ScreenshotTest : public QObject {
       QTest::qWait(50);
       const QPixmap picture = w.grab();
       QVERIFY(!picture.isNull());
-      QCOMPARE(picture.size(), w.size());
+      QCOMPARE(picture.deviceIndependentSize().toSize(), w.size());
       const QString dir = qEnvironmentVariable("KT90_SCREENSHOT_DIR");
       if (!dir.isEmpty()) {
-        QVERIFY(picture.save(QDir(dir).filePath(language == kEnglish ? "screenshot-en.png" : "screenshot-zh.png")));
+        const QString scale = picture.devicePixelRatio() == 1.0
+                                  ? QString()
+                                  : QStringLiteral("-%1").arg(qRound(picture.devicePixelRatio() * 100));
+        const QString name = QStringLiteral("screenshot-%1%2.png").arg(language == kEnglish ? "en" : "zh", scale);
+        QVERIFY(picture.save(QDir(dir).filePath(name)));
       }
     }
   }

@@ -1,5 +1,6 @@
 // The window's start, its controls and views, the chip change.
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -7,11 +8,15 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextDocument>
 #include <QWheelEvent>
 
 #include "core/app/OperatingMode.h"
 #include "core/progfile/FileHead.h"
+#include "gui/CommandLine.h"
 #include "gui/support/GuiWorld.h"
 #include "gui/widgets/CColorStatic.h"
 #include "gui/widgets/CQdComboBox.h"
@@ -138,6 +143,88 @@ class StartupTest : public QObject {
     QVERIFY(world.dialogs.unexpected.isEmpty());
   }
 
+  void aCancelledChipChangeChangesNothingAKeptProgramGrowsBlank() {
+    GuiWorld world;
+    world.profile->writeInt(profile::kLanguage, kEnglish);
+    world.profile->writeString(profile::kChip, "VK1620");
+    CKT90EXEDlg& w = world.open();
+    WorkingState& state = world.session->state();
+    world.dialogs.openFiles = {QString::fromStdString(world.programDirectory() + "/samples/blink_vk1620.vk")};
+    w.command(Control::Open);
+    const int vk1620 = w.chipList()->currentIndex();
+    const QString codeSize = w.summaryView()->toPlainText().section('\n', 1, 1);
+    const std::uint16_t first = state.image().word(0);
+    QVERIFY(codeSize.startsWith("Code size"));
+
+    // Escape: the question was asked over the old chip, which stays with its program.
+    int shownWhileAsked = -1;
+    world.dialogs.whileAsked = [&] { shownWhileAsked = w.chipList()->currentIndex(); };
+    world.dialogs.answers = {MessageAnswer::Cancel};
+    w.chipList()->setCurrentIndex(w.chipList()->findText("WT58P04"));
+    emit w.chipList()->activated(w.chipList()->currentIndex());
+    QCOMPARE(shownWhileAsked, vk1620);
+    QCOMPARE(w.chipList()->currentIndex(), vk1620);
+    QCOMPARE(state.chipModelName(), std::string("VK1620"));
+    QCOMPARE(state.image().word(0), first);
+    QVERIFY(!w.statusText()->text().isEmpty());
+    QVERIFY(world.dialogs.editors.isEmpty());
+    // English mode asks in English and in Chinese.
+    QVERIFY(world.dialogs.questions[0].startsWith("Keep the current program?"));
+    QVERIFY(world.dialogs.questions[0].contains("是否保留当前程序？"));
+
+    // Kept on a larger chip: the added words are the new chip's blank, the code size stays.
+    world.dialogs.answers = {MessageAnswer::Yes};
+    w.chipSelected(w.chipList()->findText("WT58P04"));
+    QCOMPARE(state.image().word(0), first);
+    QCOMPARE(state.image().word(1024), std::uint16_t(0xFFFF));
+    QCOMPARE(state.image().word(4095), std::uint16_t(0xFFFF));
+    QCOMPARE(w.summaryView()->toPlainText().section('\n', 1, 1), codeSize);
+    QVERIFY(world.dialogs.unexpected.isEmpty());
+  }
+
+  void aFailedOpenShowsFailedWithOneMessage() {
+    GuiWorld world;
+    CKT90EXEDlg& w = world.open();
+    QFile junk(world.path("photo.vk"));
+    QVERIFY(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray(3000, '\x7f'));
+    junk.close();
+    const std::string chip = world.session->state().chipModelName();
+    world.dialogs.openFiles = {junk.fileName()};
+    static_cast<QPushButton*>(w.control(Control::Open))->click();
+    QCOMPARE(w.shownState(), OperationState::Failed);
+    QCOMPARE(w.statusLabel()->backgroundColour(), QColor(255, 0, 0));
+    QVERIFY(w.views()->logView()->toPlainText().contains("不是.vk烧录文件"));
+    QVERIFY(world.dialogs.messages.isEmpty());  // no chip name read from its bytes, no boxes
+    QCOMPARE(world.session->state().chipModelName(), chip);
+  }
+
+  void aFileNamedOnTheCommandLineOpensAtTheStart() {
+    GuiWorld world;
+    const QString file = QString::fromStdString(world.programDirectory() + "/samples/blink_vk1620.vk");
+    CKT90EXEDlg& w = world.open(parseCommandLine({"kt90", "--emulator", file}));
+    QCOMPARE(w.statusText()->text(), file);
+    QCOMPARE(world.session->state().chipModelName(), std::string("VK1620"));
+  }
+
+  void theWindowOpensInsideTheScreenAndTheCodeViewTakesCtrlEnd() {
+    GuiWorld world;
+    CKT90EXEDlg& w = world.open();
+    const QRect area = w.screen()->availableGeometry();
+    QVERIFY(area.contains(w.geometry()));
+    QVERIFY(w.minimumSizeHint().height() <= 560);  // 900 pixels high at 150 %, less a panel
+
+    QPlainTextEdit* code = w.views()->codeView();
+    w.show();
+    code->setFocus();
+    QScrollBar* bar = code->verticalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+    QTest::keyClick(code, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(bar->value(), bar->maximum());
+    QTest::keyClick(code, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(bar->value(), 0);
+  }
+
   void theMouseWheelNeverChangesTheChip() {
     GuiWorld world;
     CKT90EXEDlg& w = world.open();
@@ -181,10 +268,14 @@ class StartupTest : public QObject {
     QVERIFY(views->logView()->toPlainText().isEmpty());
     QVERIFY(views->codeVisible());
 
-    for (int i = 0; i < 4; ++i) w.appendLog(std::string(1100, 'x'), false);  // each cut to 1,023
-    QCOMPARE(views->logView()->toPlainText().size(), 4 * 1023);
+    // Each cut to 1,023, each on a line of its own although none ends in a line break.
+    for (int i = 0; i < 4; ++i) w.appendLog(std::string(1100, 'x'), false);
+    QCOMPARE(views->logView()->toPlainText().size(), 4 * 1023 + 3);
+    QCOMPARE(views->logView()->document()->blockCount(), 4);
     w.appendLog(std::string(10, 'y'), false);
-    QCOMPARE(views->logView()->toPlainText().size(), 4 * 1023 + 10);
+    QCOMPARE(views->logView()->toPlainText().size(), 4 * 1023 + 3 + 11);
+    // Long lines wrap: no sideways scrolling to their end.
+    QCOMPARE(views->logView()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
     w.appendLog("next", false);  // past 4,096: emptied first
     QCOMPARE(views->logView()->toPlainText(), QString("next"));
   }

@@ -6,8 +6,9 @@ namespace kt90 {
 // Operation states shown by the status label.
 enum class OperationState { Passed = 0, Failed = 1, Ready = 2, Running = 3 };
 
-enum class MessageButtons { Ok, YesNo };
-enum class MessageAnswer { Ok, Yes, No };
+// YesNoCancel: closing the box or Escape answers Cancel.
+enum class MessageButtons { Ok, YesNo, YesNoCancel };
+enum class MessageAnswer { Ok, Yes, No, Cancel };
 
 // What the core needs from a user interface. The GUI runs each call on its UI thread,
 // the CLI writes to the terminal, tests record. The core never prints.

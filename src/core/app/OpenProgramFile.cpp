@@ -34,7 +34,12 @@ class ScratchLoad : public ProChipHandler {
   void lookUpFromHead() {
     chip = lookUpChip(image.head, image.config.chipId(), state_.chipList(), state_.programDir(), state_.language());
   }
-  bool loadDefinition(bool reset) { return LoadChipDefinition(context(), reset, info, image, state_.reporter()); }
+  // A chip without a definition has been reported; the file itself read well.
+  bool loadDefinition(bool reset) {
+    if (LoadChipDefinition(context(), reset, info, image, state_.reporter())) return true;
+    chipRefused = true;
+    return false;
+  }
 
   bool onChipName(const std::string&) override {
     lookUpFromHead();
@@ -50,25 +55,44 @@ class ScratchLoad : public ProChipHandler {
   ProgramImage image;
   ChipInfo info;
   ChipLookup chip;
+  bool chipRefused = false;
 };
 
-bool openProject(WorkingState& state, ScratchLoad& scratch, ByteView file, bool& passwordFound) {
+// What a reader reports, held until it is known whether the file read at all.
+class HeldReporter : public Reporter {
+ public:
+  void log(const std::string& line) override { held_.emplace_back(false, line); }
+  void alert(const std::string& text) override { held_.emplace_back(true, text); }
+  void passOn(Reporter& to) const {
+    for (const auto& [alert, text] : held_) alert ? to.alert(text) : to.log(text);
+  }
+
+ private:
+  std::vector<std::pair<bool, std::string>> held_;
+};
+
+bool openProject(WorkingState& state, ScratchLoad& scratch, ByteView file, bool& passwordFound, Reporter& reporter) {
   const LanguageId language = state.language();
-  const auto payload = unscrambleProject(file, language, state.reporter());
+  const auto payload = unscrambleProject(file, language, reporter);
   if (!payload) return false;
-  // The head names the chip; the image is reset for it before the blocks are read. A chip
-  // without a definition fails the open (the load says so) before anything is read.
-  const ProjectHeadPreview preview = preReadProjectHead(*payload, language, state.reporter());
+  // A file that does not read as a project never reaches the chip lookup, which would
+  // take whatever its head holds for a chip name.
+  ProgramImage trial = scratch.image;
+  RecordingReporter ignored;
+  if (!readProject(*payload, trial, language, ignored).ok) return false;
+  // The head names the chip; the image is reset for it before the blocks are read.
+  const ProjectHeadPreview preview = preReadProjectHead(*payload, language, reporter);
   if (preview.headRead) {
     const std::uint8_t chipId = preview.config ? preview.config->chipId() : scratch.image.config.chipId();
     scratch.chip = lookUpChip(preview.head, chipId, state.chipList(), state.programDir(), language);
   }
   if (!scratch.loadDefinition(true)) return false;
-  const ProjectReadResult result = readProject(*payload, scratch.image, language, state.reporter());
+  const ProjectReadResult result = readProject(*payload, scratch.image, language, reporter);
   if (!result.ok) return false;
   scratch.lookUpFromHead();
   if (result.oldLayoutConverted && !LoadChipDefinitionForOldFile(scratch.context(), scratch.info, scratch.image)) {
     state.reporter().alert(text(TextId::ChipNotSupported, language) + scratch.chip.model);
+    scratch.chipRefused = true;
     return false;
   }
   if (!scratch.loadDefinition(false)) return false;
@@ -80,13 +104,10 @@ bool openProject(WorkingState& state, ScratchLoad& scratch, ByteView file, bool&
 bool checkCodeWidth(WorkingState& state, ScratchLoad& scratch) {
   if (checkWordWidth(scratch.image, scratch.info.blankWord())) return true;
   state.appendLog(text(TextId::CodeWidthMismatch, state.language()));
-  state.setOperationState(OperationState::Failed);
   return false;
 }
 
-}  // namespace
-
-bool openProgramFile(WorkingState& state, const std::string& path) {
+bool loadProgramFile(WorkingState& state, const std::string& path) {
   const LanguageId language = state.language();
   const std::string extension = fileExtension(path);
   if (extension != "vk" && extension != "hex" && extension != "bin" && extension != "pro") {
@@ -100,19 +121,26 @@ bool openProgramFile(WorkingState& state, const std::string& path) {
   const auto file = readFileReporting(pathFromUtf8(path), bound, language, state.reporter());
   if (!file) return false;
   ScratchLoad scratch(state);
-  bool loaded = false;
+  HeldReporter reader;
+  bool read = false;
   bool passwordFound = false;
   if (extension == "hex") {
-    loaded = readHex(*file, scratch.image, scratch.info.blankWord(), language, state.reporter()) &&
-             checkCodeWidth(state, scratch);
+    read = readHex(*file, scratch.image, scratch.info.blankWord(), language, reader);
   } else if (extension == "bin") {
-    loaded = readBin(*file, scratch.image, language, state.reporter()) && checkCodeWidth(state, scratch);
+    read = readBin(*file, scratch.image, language, reader);
   } else if (extension == "pro") {
-    loaded = readPro(*file, scratch.image, scratch, language, state.reporter());
+    read = readPro(*file, scratch.image, scratch, language, reader);
   } else {
-    loaded = openProject(state, scratch, *file, passwordFound);
+    read = openProject(state, scratch, *file, passwordFound, reader);
   }
-  if (!loaded) return false;
+  // A file that is not one of its kind gets one message, not the reader's view of its bytes.
+  if (!read) {
+    if (scratch.chipRefused) return false;
+    state.appendLog(formatText(text(TextId::NotAProgramFile, language), path.c_str(), extension.c_str()));
+    return false;
+  }
+  reader.passOn(state.reporter());
+  if ((extension == "hex" || extension == "bin") && !checkCodeWidth(state, scratch)) return false;
 
   scratch.commit();
   if (passwordFound) state.setOperatingMode(kProductionMode);
@@ -121,6 +149,14 @@ bool openProgramFile(WorkingState& state, const std::string& path) {
   state.showImageCode();
   state.showImageSummary();
   return true;
+}
+
+}  // namespace
+
+bool openProgramFile(WorkingState& state, const std::string& path) {
+  if (loadProgramFile(state, path)) return true;
+  state.setOperationState(OperationState::Failed);
+  return false;
 }
 
 }  // namespace kt90

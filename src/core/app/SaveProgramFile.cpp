@@ -7,6 +7,7 @@
 #include "core/chip/ChipDefinition.h"
 #include "core/progfile/HexFile.h"
 #include "core/progfile/ProjectFile.h"
+#include "core/text/Format.h"
 #include "core/text/StringTable.h"
 
 namespace kt90 {
@@ -62,7 +63,11 @@ bool saveProgramFile(WorkingState& state, const std::string& path, SaveType type
 
 bool autoSave(WorkingState& state) {
   if (state.projectPath().empty()) return false;
-  return writeBytes(state.projectPath(), projectBytes(state.image()));
+  // The user learns which file on disk now holds the downloaded program.
+  const bool saved = writeBytes(state.projectPath(), projectBytes(state.image()));
+  state.appendLog(formatText(text(saved ? TextId::AutoSaved : TextId::AutoSaveFailed, state.language()),
+                             state.projectPath().c_str()));
+  return saved;
 }
 
 }  // namespace kt90

@@ -13,7 +13,8 @@ namespace kt90 {
 // and ProjectPath name the saved file.
 bool saveProgramFile(WorkingState& state, const std::string& path, SaveType type);
 
-// The save after a successful download: the project file at ProjectPath, if there is one.
+// The save after a successful download: the project file at ProjectPath, if there is one;
+// the log names the file (or says it could not be written).
 bool autoSave(WorkingState& state);
 
 }  // namespace kt90

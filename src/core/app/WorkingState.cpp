@@ -77,29 +77,33 @@ bool WorkingState::selectChipModel(const std::string& model) {
   return false;
 }
 
-bool WorkingState::changeChip(const std::string& model) {
-  if (model == chipModelName_) return false;
-  chipModelName_ = model;
-  for (std::size_t i = 0; i < chipList_.size(); ++i) {
-    if (chipList_[i] == model) selectedChip_ = i;
-  }
-  profile_.writeString(profile::kChip, model);
-  bool keep = false;
+ChipChange WorkingState::changeChip(const std::string& model) {
+  if (model == chipModelName_) return ChipChange::Same;
   const std::size_t words = image_.codeWords();
   bool hasProgram = false;
   for (std::size_t n = 0; n < words && !hasProgram; ++n) {
     const std::uint16_t w = image_.word(n);
     hasProgram = w != 0x3FFF && w != 0xFFFF;
   }
+  // Asked before anything changes: a cancelled question leaves chip and program alone.
+  bool keep = false;
   if (hasProgram) {
-    keep = host_.messageBox(text(TextId::KeepProgramQuestion, language_), MessageButtons::YesNo) == MessageAnswer::Yes;
+    const MessageAnswer answer =
+        host_.messageBox(text(TextId::KeepProgramQuestion, language_), MessageButtons::YesNoCancel);
+    if (answer != MessageAnswer::Yes && answer != MessageAnswer::No) return ChipChange::Cancelled;
+    keep = answer == MessageAnswer::Yes;
   }
+  chipModelName_ = model;
+  for (std::size_t i = 0; i < chipList_.size(); ++i) {
+    if (chipList_[i] == model) selectedChip_ = i;
+  }
+  profile_.writeString(profile::kChip, model);
   chipInfo_.clearProgramOnReset = !keep;
   if (!keep) clearFileName();
   loadChipDefinition(true);
   updateCodeRangeWithWarning();
   chipInfo_.clearProgramOnReset = true;
-  return keep;
+  return keep ? ChipChange::Kept : ChipChange::Cleared;
 }
 
 void WorkingState::setFileName(const std::string& path) {

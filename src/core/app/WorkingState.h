@@ -22,6 +22,8 @@ namespace kt90 {
 
 class JournalSink;
 
+enum class ChipChange { Same, Cleared, Kept, Cancelled };
+
 // The working state of the program: the selected chip, the program image and its
 // companions, the mode and the language. The GUI and the CLI drive it; it reports to
 // its Host. Only one thread uses it at a time (the device-operation guard sees to that).
@@ -45,9 +47,9 @@ class WorkingState {
 
   // Applies the current chip's definition; refreshes code view and summary on success.
   bool loadChipDefinition(bool reset);
-  // The chip selection change: asks whether to keep a loaded program. Returns true when the
-  // program was kept (the caller then opens the OPTION editor).
-  bool changeChip(const std::string& model);
+  // The chip selection change: asks whether to keep a loaded program. After Kept the
+  // caller opens the OPTION editor; after Cancelled nothing changed.
+  ChipChange changeChip(const std::string& model);
   // Makes the model named by the head current: name restored, list selection, a cut name
   // completed to its entry (see lookUpChip).
   void lookUpChipFromHead();

@@ -45,8 +45,9 @@ void reportLeftOut(const OptionLoadReport& report, const ChipContext& ctx, Repor
 }
 
 // Steps of a reset: head, option words, ConfigBlock tail and code for the chip.
+// `keptWords` is the size of the chip a kept program was made for.
 void resetImageForChip(const IniSnapshot& ini, const ChipContext& ctx, const ChipInfo& info, std::uint16_t size,
-                       ProgramImage& image) {
+                       std::size_t keptWords, ProgramImage& image) {
   const std::uint16_t blank = info.blankWord();
   image.head.setFlags(headflag::kReset);
   image.head.setVersion(static_cast<std::uint8_t>(ini.ReadInt("General", "FileVersion", 0x10)));
@@ -61,11 +62,12 @@ void resetImageForChip(const IniSnapshot& ini, const ChipContext& ctx, const Chi
     image.fillCode(blank);
     return;
   }
-  // A kept program adapts its blank words to the new chip's width.
+  // A kept program adapts its blank words to the new chip's width; the words a larger
+  // chip adds are blank, never whatever the buffer held past the old chip's end.
   const std::size_t words = image.codeWords();
   for (std::size_t n = 0; n < words; ++n) {
     const std::uint16_t w = image.word(n);
-    if (w == 0x3FFF || w == 0xFFFF) image.setWord(n, blank);
+    if (n >= keptWords || w == 0x3FFF || w == 0xFFFF) image.setWord(n, blank);
   }
 }
 
@@ -99,6 +101,7 @@ bool LoadChipDefinition(const ChipContext& ctx, bool reset, ChipInfo& info, Prog
     return false;
   }
   const auto codeWords = static_cast<std::uint16_t>(size);
+  const std::size_t keptWords = image.codeWords();
 
   info.bitWidth = static_cast<std::uint8_t>(ini.ReadInt("ROM", "BitWidth", 14));
   for (std::size_t k = 0; k < info.password.size(); ++k) {
@@ -111,7 +114,7 @@ bool LoadChipDefinition(const ChipContext& ctx, bool reset, ChipInfo& info, Prog
   const std::uint16_t blank = info.blankWord();
   OptionLoadReport report = LoadOptionDefinitions(ini, false, blank, image);
   if (reset) {
-    resetImageForChip(ini, ctx, info, codeWords, image);
+    resetImageForChip(ini, ctx, info, codeWords, keptWords, image);
     report = LoadOptionDefinitions(ini, true, blank, image);
     resetPackageAndSettings(ini, image);
   }

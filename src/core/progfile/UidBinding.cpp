@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "core/text/Format.h"
-#include "core/text/StringTable.h"
 #include "core/text/HexDigit.h"
+#include "core/text/StringTable.h"
 
 namespace kt90 {
 namespace {
@@ -19,9 +19,12 @@ std::u32string unitsWithoutSpaces(std::string_view utf8) {
   for (std::size_t i = 0; i < utf8.size();) {
     const auto lead = static_cast<unsigned char>(utf8[i]);
     std::size_t len = 1;
-    if (lead >= 0xF0) len = 4;
-    else if (lead >= 0xE0) len = 3;
-    else if (lead >= 0xC0) len = 2;
+    if (lead >= 0xF0)
+      len = 4;
+    else if (lead >= 0xE0)
+      len = 3;
+    else if (lead >= 0xC0)
+      len = 2;
     if (lead < 0x80) {
       if (lead != ' ') units.push_back(lead);
     } else {
@@ -47,9 +50,12 @@ std::optional<ProgrammerUid> uidFromRowText(std::string_view row) {
   for (std::size_t k = 0; k < uid.size(); ++k) {
     const int high = hexDigitValue(units[2 * k]);
     const int low = hexDigitValue(units[2 * k + 1]);
-    if (high < 0) uid[k] = 0;
-    else if (low < 0) uid[k] = static_cast<std::uint8_t>(high);
-    else uid[k] = static_cast<std::uint8_t>(high * 16 + low);
+    if (high < 0)
+      uid[k] = 0;
+    else if (low < 0)
+      uid[k] = static_cast<std::uint8_t>(high);
+    else
+      uid[k] = static_cast<std::uint8_t>(high * 16 + low);
   }
   return uid;
 }
@@ -64,8 +70,16 @@ std::vector<std::string> rowsForUids(const std::vector<ProgrammerUid>& uids) {
 std::optional<std::vector<ProgrammerUid>> uidsFromRows(const std::vector<std::string>& rows, LanguageId language,
                                                        Reporter& reporter) {
   std::vector<ProgrammerUid> uids;
-  for (const std::string& row : rows) {
-    if (const auto uid = uidFromRowText(row)) uids.push_back(*uid);
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const std::u32string units = unitsWithoutSpaces(rows[r]);
+    if (units.empty()) continue;
+    // A row that is no U_ID is named, never dropped: the user fixes it or empties it.
+    const bool hex = std::all_of(units.begin(), units.end(), [](char32_t c) { return hexDigitValue(c) >= 0; });
+    if (units.size() != kUidChars || !hex) {
+      reporter.alert(formatText(text(TextId::UidRowInvalid, language), static_cast<unsigned>(r + 1), rows[r].c_str()));
+      return std::nullopt;
+    }
+    uids.push_back(*uidFromRowText(rows[r]));
   }
   if (uids.size() > Protection::kMaxUids) {
     reporter.alert(formatText(text(TextId::UidListTooLong, language), static_cast<unsigned>(uids.size())));

@@ -24,8 +24,9 @@ std::optional<ProgrammerUid> uidFromRowText(std::string_view row);
 // The dialog's rows for a list: one row per U_ID, then empty rows up to 100.
 std::vector<std::string> rowsForUids(const std::vector<ProgrammerUid>& uids);
 
-// OK of the dialog: the U_IDs of every row, in order. More than 100 are refused with a
-// message box (the list is not cut short); the dialog then stays open.
+// OK of the dialog: the U_IDs of every row, in order; empty rows are skipped. A row that
+// is not 24 hexadecimal digits (spaces aside), or more than 100 U_IDs, is refused with a
+// message box naming it (nothing is dropped or cut short); the dialog then stays open.
 std::optional<std::vector<ProgrammerUid>> uidsFromRows(const std::vector<std::string>& rows, LanguageId language,
                                                        Reporter& reporter);
 

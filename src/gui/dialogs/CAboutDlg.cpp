@@ -1,5 +1,6 @@
 #include "gui/dialogs/CAboutDlg.h"
 
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -25,9 +26,16 @@ CAboutDlg::CAboutDlg(LanguageId language, const QString& productLine, QWidget* p
     lines->addWidget(notice);
   }
 
-  auto* layout = new QHBoxLayout(this);
-  layout->addWidget(icon, 0, Qt::AlignTop);
-  layout->addLayout(lines, 1);
+  auto* ok = new QDialogButtonBox(this);
+  ok->addButton(qtext(TextId::ButtonOk, language), QDialogButtonBox::AcceptRole);
+  connect(ok, &QDialogButtonBox::accepted, this, &QDialog::accept);
+
+  auto* content = new QHBoxLayout;
+  content->addWidget(icon, 0, Qt::AlignTop);
+  content->addLayout(lines, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(content);
+  layout->addWidget(ok);
   setMinimumWidth(360);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QFontDatabase>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -33,7 +34,14 @@ CGetEditTxtDlg::CGetEditTxtDlg(const Host::EntryRequest& request, LanguageId lan
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+  // The prompt inside as well: a window manager may cut a long title.
+  auto* prompt = new QLabel(qstr(request.prompt), this);
+  prompt->setObjectName("entryPrompt");
+  prompt->setWordWrap(true);
+  prompt->setBuddy(field_);
+
   auto* layout = new QVBoxLayout(this);
+  layout->addWidget(prompt);
   layout->addWidget(field_);
   layout->addWidget(buttons);
   field_->setFocus();

@@ -27,9 +27,13 @@ LogCodeViews::LogCodeViews(QWidget* parent)
       showCode_(new QRadioButton(this)) {
   for (QPlainTextEdit* view : {logView_, codeView_}) {
     view->setReadOnly(true);
-    view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A cursor the keys move: Ctrl+Home and Ctrl+End reach both ends, arrows and pages too.
+    view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     stack_->addWidget(view);
   }
+  // Long log entries wrap; the code dump keeps one row per line.
+  logView_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  codeView_->setLineWrapMode(QPlainTextEdit::NoWrap);
   auto* radios = new QHBoxLayout;
   radios->addWidget(showLog_);
   radios->addWidget(showCode_);
@@ -53,6 +57,9 @@ void LogCodeViews::appendLog(const std::string& entry, bool withTime) {
   const std::string added = log_.append(entry, withTime, localNow());
   if (log_.text().size() == before + added.size() && !added.empty()) {
     logView_->moveCursor(QTextCursor::End);
+    // Every entry starts on a line of its own, also after one without a line break.
+    const QString shown = logView_->toPlainText();
+    if (!shown.isEmpty() && !shown.endsWith('\n')) logView_->insertPlainText("\n");
     logView_->insertPlainText(viewText(added));
   } else {
     logView_->setPlainText(viewText(log_.text()));  // emptied ("CLEAR" or the size rule)

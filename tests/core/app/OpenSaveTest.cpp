@@ -105,9 +105,21 @@ TEST_F(OpenSaveTest, FailedOpensChangeNothing) {
   choose("QD45C8K");
   const ProgramImage before = state->image();
   state->setFileName(path("kept.vk"));
-  for (const char* name : {"bad.vk", "bad.hex", "notes.txt", "missing.vk", "vk16.vk"}) {
+  writeText("junk.vk", std::string(600, '\x7f'));  // no project: one message, no chip name read from it
+  for (const char* name : {"bad.vk", "bad.hex", "notes.txt", "missing.vk", "junk.vk", "vk16.vk"}) {
     SCOPED_TRACE(name);
+    host.log.clear();
+    host.messages.clear();
+    host.state = OperationState::Ready;
     EXPECT_FALSE(openProgramFile(*state, path(name)));
+    EXPECT_EQ(host.state, OperationState::Failed);
+    if (std::string(name) == "vk16.vk") {
+      // A sound file of a chip without a definition says so.
+      EXPECT_EQ(host.log.size() + host.messages.size(), 1u);
+    } else {
+      EXPECT_EQ(host.log.size(), 1u);
+      EXPECT_TRUE(host.messages.empty());
+    }
     EXPECT_TRUE(state->image() == before);
     EXPECT_EQ(state->chipModelName(), "QD45C8K");
     EXPECT_EQ(state->fileName(), path("kept.vk"));
@@ -210,6 +222,7 @@ TEST_F(OpenSaveTest, AutoSaveWritesTheProjectPathOnly) {
   ASSERT_TRUE(openProgramFile(*state, path("p.hex")));
   ASSERT_TRUE(autoSave(*state));
   EXPECT_TRUE(fs::exists(dir / "p.vk"));
+  EXPECT_TRUE(host.logContains("The project file is saved again: " + path("p.vk")));  // the log says where
   protect();
   ASSERT_TRUE(autoSave(*state));
   const auto bytes = *readWholeFile(dir / "p.vk");
@@ -219,22 +232,32 @@ TEST_F(OpenSaveTest, AutoSaveWritesTheProjectPathOnly) {
 TEST_F(OpenSaveTest, ChipChangeAsksOnlyWithAProgram) {
   choose("VK1620");
   state->setFileName(path("a.vk"));
-  EXPECT_FALSE(state->changeChip("QD48K025T0"));
+  EXPECT_EQ(state->changeChip("QD48K025T0"), ChipChange::Cleared);
   EXPECT_TRUE(host.unexpectedQuestions.empty());
   EXPECT_EQ(state->fileName(), "");
+  EXPECT_EQ(state->changeChip("VK1620"), ChipChange::Cleared);
   state->image().setWord(3, 0x3FFE);
   state->image().setWord(4, 0x3FFF);
   state->setFileName(path("a.vk"));
+  host.answers.push_back(MessageAnswer::Cancel);  // Escape: nothing changes
+  EXPECT_EQ(state->changeChip("WT58P04"), ChipChange::Cancelled);
+  EXPECT_EQ(state->chipModelName(), "VK1620");
+  EXPECT_EQ(state->image().word(3), 0x3FFE);
+  EXPECT_EQ(state->fileName(), path("a.vk"));
   host.answers.push_back(MessageAnswer::Yes);
-  EXPECT_TRUE(state->changeChip("WT58P04"));  // 16-bit: the kept words stay, blanks adapt
+  // 16-bit and larger: the kept words stay, blanks adapt, the added words are blank.
+  EXPECT_EQ(state->changeChip("WT58P04"), ChipChange::Kept);
   EXPECT_EQ(state->image().word(3), 0x3FFE);
   EXPECT_EQ(state->image().word(4), 0xFFFF);
+  EXPECT_EQ(state->image().word(1024), 0xFFFF);
+  EXPECT_EQ(state->image().word(4095), 0xFFFF);
+  EXPECT_EQ(usedWords(state->image(), 0xFFFF), 4);  // the code size stays
   EXPECT_EQ(state->fileName(), path("a.vk"));
   host.answers.push_back(MessageAnswer::No);
-  EXPECT_FALSE(state->changeChip("VK1620"));
+  EXPECT_EQ(state->changeChip("VK1620"), ChipChange::Cleared);
   EXPECT_EQ(state->image().word(3), 0x3FFF);
   EXPECT_EQ(state->projectPath(), "");
-  EXPECT_FALSE(state->changeChip("VK1620"));  // the same chip again: nothing at all
+  EXPECT_EQ(state->changeChip("VK1620"), ChipChange::Same);  // the same chip again: nothing at all
   EXPECT_TRUE(host.answers.empty());
 }
 

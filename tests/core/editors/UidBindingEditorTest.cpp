@@ -40,6 +40,12 @@ TEST(UidBindingEditor, OkReadsEveryRowAndRefusesMoreThanAHundred) {
   editor.setRow(6, "AA0102030405060708090AA");     // 23 digits
   editor.setRow(7, "AA0102030405060708090AABC");   // 25 digits
   editor.setRow(500, "AA0102030405060708090AAB");  // no such row
+  EXPECT_FALSE(editor.accept(list, reporter));     // the short row is named, nothing dropped
+  ASSERT_EQ(reporter.alerts.size(), 1u);
+  EXPECT_NE(reporter.alerts[0].find("7"), std::string::npos);
+  reporter.alerts.clear();
+  editor.setRow(6, "");
+  editor.setRow(7, "");
   ASSERT_TRUE(editor.accept(list, reporter));
   EXPECT_EQ(list, (std::vector<ProgrammerUid>{uid(2), uid(0xAA)}));
 
@@ -75,6 +81,9 @@ TEST(UidBindingEditor, KtIdFileRoundTripAndLongFiles) {
   UidBindingEditor loaded(other, std::nullopt, kChinese, reporter);
   ASSERT_TRUE(loaded.load(dir.dir()));
   EXPECT_EQ(loaded.rows(), editor.rows());
+  EXPECT_FALSE(loaded.accept(other, reporter));  // the note is no U_ID: OK names its row
+  loaded.setRow(3, "");
+  reporter.alerts.clear();
   ASSERT_TRUE(loaded.accept(other, reporter));
   EXPECT_EQ(other, list);
 

@@ -31,8 +31,17 @@ TEST(UidBinding, DialogRowsAndOk) {
   ASSERT_EQ(rows.size(), 100u);
   EXPECT_EQ(rows[1], "");
   rows[5] = "0102030405060708090A0B0C";
-  rows[6] = "garbage";
+  rows[6] = "  ";
   RecordingReporter reporter;
+  // A row that is no U_ID is named and refused, never dropped.
+  for (const char* bad : {"garbage", "0102030405060708090A0B0", "0102030405060708090A0B0G"}) {
+    rows[7] = bad;
+    EXPECT_FALSE(uidsFromRows(rows, kEnglish, reporter).has_value());
+    EXPECT_EQ(reporter.alerts.back(),
+              std::string("Row 8 is not a programmer U_ID (24 hexadecimal digits): ") + bad + "\r\n");
+  }
+  rows[7] = "";
+  reporter.alerts.clear();
   const auto ok = uidsFromRows(rows, kEnglish, reporter);
   ASSERT_TRUE(ok.has_value());
   ASSERT_EQ(ok->size(), 2u);
@@ -41,7 +50,8 @@ TEST(UidBinding, DialogRowsAndOk) {
   // Rows past 100 are read too; more than 100 U_IDs are refused, not cut.
   std::vector<std::string> many(101, uidToRowText(kUid));
   EXPECT_FALSE(uidsFromRows(many, kEnglish, reporter).has_value());
-  EXPECT_EQ(reporter.alerts, std::vector<std::string>{"At most 100 programmer U_IDs can be bound; the list holds 101\r\n"});
+  EXPECT_EQ(reporter.alerts,
+            std::vector<std::string>{"At most 100 programmer U_IDs can be bound; the list holds 101\r\n"});
   many.push_back("");
   many[0] = "";
   EXPECT_EQ(uidsFromRows(many, kEnglish, reporter)->size(), 100u);

@@ -8,6 +8,7 @@ MessageAnswer ScriptedDialogs::messageBox(QWidget*, const QString& text, Message
   messages << text;
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
   questions << text;
+  if (whileAsked) whileAsked();
   if (answers.empty()) {
     unexpected << "question: " + text;
     return MessageAnswer::No;
@@ -40,7 +41,8 @@ QString ScriptedDialogs::openFileName(QWidget*, LanguageId) {
   return path;
 }
 
-std::optional<Dialogs::SaveChoice> ScriptedDialogs::saveFileName(QWidget*, LanguageId) {
+std::optional<Dialogs::SaveChoice> ScriptedDialogs::saveFileName(QWidget*, LanguageId, const QString& proposed) {
+  proposedNames << proposed;
   if (saves.empty()) {
     unexpected << "save file";
     return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,7 +17,7 @@ class ScriptedDialogs : public Dialogs {
   MessageAnswer messageBox(QWidget*, const QString& text, MessageButtons buttons, LanguageId) override;
   bool editText(QWidget*, const Host::EntryRequest& request, LanguageId, std::string& text) override;
   QString openFileName(QWidget*, LanguageId) override;
-  std::optional<SaveChoice> saveFileName(QWidget*, LanguageId) override;
+  std::optional<SaveChoice> saveFileName(QWidget*, LanguageId, const QString& proposed) override;
   std::optional<QString> portPath(QWidget*, LanguageId) override;
   // The editors are recorded by name and cancelled; the U_ID binding adds the
   // connected U_ID first, as the real one does.
@@ -34,6 +35,7 @@ class ScriptedDialogs : public Dialogs {
   std::deque<std::optional<SaveChoice>> saves;
   std::deque<std::optional<QString>> portPaths;
   bool openUrlResult = true;
+  std::function<void()> whileAsked;  // runs while a question is open
 
   // What was shown.
   QStringList messages;  // OK boxes and questions
@@ -43,6 +45,7 @@ class ScriptedDialogs : public Dialogs {
   std::optional<ProgrammerUid> lastConnected;
   QStringList abouts;
   QStringList opened;
+  QStringList proposedNames;  // by the Save dialog
   QStringList unexpected;
 };
 
