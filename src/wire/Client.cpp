@@ -30,7 +30,7 @@ Outcome Client::transact(Op op, ByteView payload, std::chrono::milliseconds time
     const long got = transport_.read(chunk, deadline);
     if (got < 0) return Outcome::LineError;
     if (got == 0) return Outcome::Timeout;
-    decoder_.feed(ByteView(chunk.data(), static_cast<std::size_t>(got)));
+    decoder_.feed(ByteView(chunk.data(), static_cast<std::size_t>(got)), Clock::now());
   }
 }
 
