@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <functional>
+#include <thread>
 
 #include "wire/Client.h"
 
@@ -87,6 +88,24 @@ TEST(Client, MismatchedReplyIsATimeoutAndNothingIsSentTwice) {
   EXPECT_EQ(client.transact(Op::Command, Bytes{0x17}, 50ms), Outcome::Timeout);
   EXPECT_EQ(line.sent.size(), 1u);
   EXPECT_EQ(client.staleReplies(), 2u);
+}
+
+TEST(Client, ResynchronisesAfterAnIdleGap) {
+  const Bytes cut = encodeFrame({1, 0x82, Bytes(40, 0x11)});
+  const Bytes big = encodeFrame({1, 0x82, Bytes(kMaxPayload, 0x22)});
+  const std::pair<const char*, Bytes> junk[] = {
+      {"cut reply", Bytes(cut.begin(), cut.end() - 3)},
+      {"false header announcing 4096 bytes", Bytes(big.begin(), big.begin() + kHeaderSize)},
+  };
+  for (const auto& [name, bytes] : junk) {
+    ScriptedLine line;
+    line.peer = [&bytes](const Frame&, std::deque<Bytes>& in) { in.push_back(bytes); };
+    Client client(line);
+    EXPECT_EQ(client.transact(Op::Command, Bytes{0x17}, 10ms), Outcome::Timeout) << name;
+    std::this_thread::sleep_for(kIdleGap);
+    line.peer = [](const Frame& req, std::deque<Bytes>& in) { in.push_back(reply(req, req.seq, Status::Ok)); };
+    EXPECT_EQ(client.transact(Op::Command, Bytes{0x17}, 10ms), Outcome::Ok) << name;
+  }
 }
 
 TEST(Client, RefusalsBrokenAndClosedLines) {

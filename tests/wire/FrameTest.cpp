@@ -95,5 +95,37 @@ TEST(Frame, OversizedLengthIsNotWaitedFor) {
   EXPECT_EQ(drain(d), std::vector<Frame>{good});
 }
 
+// What a line may carry before a good frame, and must not cost that frame once the line
+// was idle for kIdleGap.
+std::vector<std::pair<const char*, Bytes>> lineJunk() {
+  const Bytes cut = encodeFrame(sample(7, 40));
+  const Bytes big = encodeFrame(sample(9, kMaxPayload));
+  return {
+      {"noise", {0x00, 0xA5, 0x13, 0xA5, 0x5A, 0x01}},
+      {"cut frame", Bytes(cut.begin(), cut.end() - 3)},
+      {"false header announcing 4096 bytes", Bytes(big.begin(), big.begin() + kHeaderSize + 5)},
+  };
+}
+
+TEST(Frame, PartialFrameIsGivenUpAfterTheIdleGap) {
+  const auto t0 = Clock::now();
+  const Frame good = sample(3, 20);
+  for (const auto& [name, junk] : lineJunk()) {
+    FrameDecoder d;
+    d.feed(junk, t0);
+    EXPECT_FALSE(d.next()) << name;
+    d.feed(encodeFrame(good), t0 + kIdleGap);
+    EXPECT_EQ(drain(d), std::vector<Frame>{good}) << name;
+    EXPECT_EQ(d.buffered(), 0u) << name;
+
+    // Bytes that keep coming without a gap belong to the frame under way.
+    FrameDecoder busy;
+    const Bytes frame = encodeFrame(good);
+    busy.feed(ByteView(frame.data(), 10), t0);
+    busy.feed(ByteView(frame.data() + 10, frame.size() - 10), t0 + kIdleGap - std::chrono::milliseconds(1));
+    EXPECT_EQ(drain(busy), std::vector<Frame>{good}) << name;
+  }
+}
+
 }  // namespace
 }  // namespace kt90::wire
