@@ -28,22 +28,20 @@ class SerialConnection : public DeviceConnection {
 
 class EmulatorConnection : public DeviceConnection {
  public:
+  // The state file is taken when the operation opens the device, so an operation the
+  // guard refuses never waits for it.
   EmulatorConnection(const QString& stateFile, WorkingState& state)
       : store_(pathFromUtf8(stateFile.toStdString())), state_(state), driver_(emulator_, {}, &store_) {
     std::error_code error;
     std::filesystem::create_directories(store_.path().parent_path(), error);
-    // A state file that cannot be used keeps the programmer off rather than reset.
-    const std::string problem = store_.open(emulator_, sim::stateLockWait());
-    if (!problem.empty()) {
-      state_.appendLog(formatText(text(TextId::EmulatorStateUnreadable, state_.language()), problem.c_str()));
-    }
   }
   CKT90Driver& driver() override { return driver_; }
-  void finish(bool operationRan) override {
-    // Every change was saved as it happened; a failure stopped the programmer.
-    if (operationRan && !store_.problem().empty()) {
-      state_.appendLog(formatText(text(TextId::EmulatorStateNotSaved, state_.language()), store_.problem().c_str()));
-    }
+  // Every change was saved as it happened; a state file that could not be used or saved
+  // kept the programmer off or stopped it, and the log says why.
+  void finish(bool) override {
+    if (store_.problem().empty()) return;
+    const TextId id = store_.loaded() ? TextId::EmulatorStateNotSaved : TextId::EmulatorStateUnreadable;
+    state_.appendLog(formatText(text(id, state_.language()), store_.problem().c_str()));
   }
 
  private:

@@ -33,6 +33,10 @@ std::uint32_t SimDriver::copyOut(const std::optional<Bytes>& bytes, std::uint8_t
 bool SimDriver::OpenDevice(const std::string& portName) {
   open_ = false;
   if (!portName_.empty() && portName != portName_) return false;
+  // A store not opened yet is taken now, when an operation has been let through.
+  if (store_ && !store_->isOpen()) {
+    if (!store_->problem().empty() || !store_->open(emulator_, stateLockWait()).empty()) return false;
+  }
   open_ = true;
   if (!transfer() || !settle()) {
     open_ = false;

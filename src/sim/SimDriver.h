@@ -10,8 +10,9 @@ class StateStore;
 
 // The emulator behind the driver contract, in the same process: each call is one transfer
 // of the emulated programmer (the CIF data 33), with its faults and latency. With a store,
-// what a call changed is in the state file before the call returns; a store that is not
-// open or cannot save leaves the programmer unreachable.
+// what a call changed is in the state file before the call returns; OpenDevice opens a
+// store not opened yet, and a store that cannot be opened or saved leaves the programmer
+// unreachable.
 class SimDriver : public CKT90Driver {
  public:
   // `portName` is the port the emulated programmer sits on; empty = it answers on any.

@@ -60,7 +60,10 @@ std::string StateStore::open(Emulator& emulator, std::chrono::milliseconds lockW
       return fail(lock_.problem());
   }
   std::error_code error;
-  if (!std::filesystem::exists(std::filesystem::symlink_status(path_, error))) return {};
+  if (!std::filesystem::exists(std::filesystem::symlink_status(path_, error))) {
+    loaded_ = true;
+    return {};
+  }
   const FileRead read = readFileBounded(path_, kStateFileBound);
   if (!read.ok()) return fail(pathToUtf8(path_) + ": " + readProblemText(read.problem, kStateFileBound));
   if (std::string reason = decodeState(read.bytes, emulator); !reason.empty()) {
@@ -70,6 +73,7 @@ std::string StateStore::open(Emulator& emulator, std::chrono::milliseconds lockW
   size_ = read.bytes.size();
   const Bytes header = stateFileHeader();
   appendable_ = read.bytes.size() >= header.size() && std::equal(header.begin(), header.end(), read.bytes.begin());
+  loaded_ = true;
   return {};
 }
 

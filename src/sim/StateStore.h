@@ -36,6 +36,8 @@ class StateStore {
   void close();
 
   bool isOpen() const { return lock_.held() && problem_.empty(); }
+  // Whether open succeeded (the state was loaded), whatever came after.
+  bool loaded() const { return loaded_; }
   const std::filesystem::path& path() const { return path_; }
   // The first failure of open or commit, empty while there was none.
   const std::string& problem() const { return problem_; }
@@ -52,6 +54,7 @@ class StateStore {
   std::vector<StateRecord> persisted_;  // what the file holds, record by record
   std::uintmax_t size_ = 0;
   bool appendable_ = false;  // the file exists in the current format
+  bool loaded_ = false;
   std::string problem_;
 };
 
