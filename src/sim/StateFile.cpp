@@ -1,5 +1,6 @@
 #include "sim/StateFile.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <optional>
@@ -42,16 +43,18 @@ void appendRecord(Bytes& out, const std::string& tag, ByteView data) {
 
 Bytes textBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
+// Written in place: it is encoded after every request, to see whether it changed.
 Bytes encodeChip(const SocketChip& chip) {
-  Bytes b;
-  b.push_back(chip.present ? 1 : 0);
-  b.push_back(static_cast<std::uint8_t>(chip.wordWidth()));
-  b.push_back(chip.key ? 1 : 0);
+  Bytes b(kChipSize);
+  std::uint8_t* p = b.data();
+  *p++ = chip.present ? 1 : 0;
+  *p++ = static_cast<std::uint8_t>(chip.wordWidth());
+  *p++ = chip.key ? 1 : 0;
   const SocketChip::Key key = chip.key.value_or(SocketChip::Key{});
-  appendBytes(b, key);
-  for (std::uint16_t w : chip.rawCode()) appendU16(b, w);
-  for (std::uint16_t w : chip.rawOptions()) appendU16(b, w);
-  for (std::uint16_t w : chip.calibration) appendU16(b, w);
+  p = std::copy(key.begin(), key.end(), p);
+  for (std::uint16_t w : chip.rawCode()) writeU16(p, w), p += 2;
+  for (std::uint16_t w : chip.rawOptions()) writeU16(p, w), p += 2;
+  for (std::uint16_t w : chip.calibration) writeU16(p, w), p += 2;
   return b;
 }
 
