@@ -40,11 +40,17 @@ FdServer::End FdServer::serve(int stopFd) {
   std::array<std::uint8_t, 4096> chunk;
   for (;;) {
     std::array<pollfd, 2> fds = {pollfd{fd_, POLLIN, 0}, pollfd{stopFd, POLLIN, 0}};
-    const int count = ::poll(fds.data(), stopFd >= 0 ? 2 : 1, -1);
+    // While a partial frame waits, the line is watched for the idle gap that ends it.
+    const int wait = decoder_.buffered() > 0 ? static_cast<int>(wire::kIdleGap.count()) : -1;
+    const int count = ::poll(fds.data(), stopFd >= 0 ? 2 : 1, wait);
     if (count < 0) {
       if (errno == EINTR) continue;
       problem_ = std::string("poll: ") + std::strerror(errno);
       return End::LineFailed;
+    }
+    if (count == 0) {
+      decoder_.idleGapPassed();
+      continue;
     }
     if (stopFd >= 0 && fds[1].revents) return End::Stopped;
     if (!fds[0].revents) continue;
@@ -59,7 +65,7 @@ FdServer::End FdServer::serve(int stopFd) {
       return End::LineFailed;
     }
     TimePoint arrived = emulator_.clock().now();
-    decoder_.feed(ByteView(chunk.data(), static_cast<std::size_t>(n)), wire::Clock::now());
+    decoder_.feed(ByteView(chunk.data(), static_cast<std::size_t>(n)));
     while (auto request = decoder_.next()) {
       reply_.clear();
       const bool answered = handler_.handle(*request, reply_);

@@ -45,17 +45,6 @@ void FrameDecoder::feed(ByteView bytes) {
   appendBytes(buffer_, bytes);
 }
 
-void FrameDecoder::feed(ByteView bytes, Clock::time_point arrived) {
-  if (bytes.empty()) return;
-  expireIfIdle(arrived);
-  feed(bytes);
-  lastByte_ = arrived;
-}
-
-void FrameDecoder::expireIfIdle(Clock::time_point now) {
-  if (buffered() > 0 && now - lastByte_ >= kIdleGap) drop(buffered());
-}
-
 void FrameDecoder::reset() {
   buffer_.clear();
   start_ = 0;

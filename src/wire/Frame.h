@@ -33,18 +33,15 @@ void encodeFrameInto(Bytes& out, std::uint8_t seq, std::uint8_t type, ByteView p
 
 // Reassembles frames from a byte stream cut anywhere. Bytes that cannot start a valid
 // frame (noise, a damaged frame) are dropped one at a time, so the next good frame is
-// found again. Fed with arrival times, it also gives up a partial frame after kIdleGap
-// without a byte, so a cut frame or a false header never swallows the next request.
+// found again. A reader that saw the line silent for kIdleGap says so, and a partial frame
+// is given up, so a cut frame or a false header never swallows the next request or reply.
 // Callers take every frame with next() after each feed.
 class FrameDecoder {
  public:
-  // Bytes without a time: no idle rule (a whole recorded stream, a fuzz input).
   void feed(ByteView bytes);
-  // Bytes that arrived at `arrived`: what was buffered goes first when the line was idle
-  // for kIdleGap before them.
-  void feed(ByteView bytes, Clock::time_point arrived);
-  // Drops a partial frame when no byte came for kIdleGap up to `now`.
-  void expireIfIdle(Clock::time_point now);
+  // No byte arrived for kIdleGap (a poll or read that waited that long came back empty):
+  // what is buffered is given up.
+  void idleGapPassed() { drop(buffered()); }
   // The next complete valid frame, or nullopt when more bytes are needed.
   std::optional<Frame> next();
   // Forgets everything buffered (after the line was closed).
@@ -58,7 +55,6 @@ class FrameDecoder {
   Bytes buffer_;
   std::size_t start_ = 0;
   std::size_t dropped_ = 0;
-  Clock::time_point lastByte_{};
 };
 
 }  // namespace kt90::wire
