@@ -19,7 +19,7 @@
 #include "core/text/StringTable.h"
 #include "sim/Emulator.h"
 #include "sim/SimDriver.h"
-#include "sim/StateFile.h"
+#include "sim/StateStore.h"
 
 #if KT90_HAVE_SERIAL
 #include <QCoreApplication>
@@ -115,13 +115,11 @@ class Programmer {
   // Empty text on success, else why it cannot be reached.
   std::string open(const DeviceArgs& args) {
     if (!args.simState.empty()) {
+      // The state file is this process's from before it is read until the command ends.
       emulator_ = std::make_unique<sim::Emulator>();
-      const auto path = pathFromUtf8(args.simState);
-      if (fileExists(path)) {
-        if (std::string error = sim::loadStateFile(path, *emulator_); !error.empty())
-          return args.simState + ": " + error;
-      }
-      driver_ = std::make_unique<sim::SimDriver>(*emulator_);
+      store_ = std::make_unique<sim::StateStore>(pathFromUtf8(args.simState));
+      if (std::string error = store_->open(*emulator_, sim::stateLockWait()); !error.empty()) return error;
+      driver_ = std::make_unique<sim::SimDriver>(*emulator_, std::string(), store_.get());
       port_ = "sim";
       return {};
     }
@@ -131,15 +129,16 @@ class Programmer {
   }
   CKT90Driver& driver() { return *driver_; }
   const std::string& port() const { return port_; }
-  bool save(const DeviceArgs& args) {
-    if (!emulator_) return true;
-    if (sim::saveStateFile(*emulator_, pathFromUtf8(args.simState))) return true;
-    std::fprintf(stderr, "cannot save the emulator state to %s\n", args.simState.c_str());
+  // Every change was saved as it happened; this says whether one could not be.
+  bool save(const DeviceArgs&) {
+    if (!store_ || store_->problem().empty()) return true;
+    std::fprintf(stderr, "%s\n", store_->problem().c_str());
     return false;
   }
 
  private:
   std::unique_ptr<sim::Emulator> emulator_;
+  std::unique_ptr<sim::StateStore> store_;
   std::unique_ptr<CKT90Driver> driver_;
   std::string port_;
 };
@@ -186,7 +185,9 @@ std::string runPrepared(const CommandSpec& spec, const DeviceArgs& args, CliSess
                         OperationOutcome& outcome) {
   const bool saves = savesOut(spec);
   Programmer programmer;
-  if (const std::string error = programmer.open(args); !error.empty()) throw CommandFailure(kExitUsage, error);
+  // A state file that cannot be used is a failure, not a usage error.
+  if (const std::string error = programmer.open(args); !error.empty())
+    throw CommandFailure(args.simState.empty() ? kExitUsage : kExitFailed, error);
   if (args.simState.empty()) {
     if (const std::string problem = portPermissionProblem(args.port, session.state()); !problem.empty()) {
       session.state().appendLog(problem);

@@ -12,13 +12,10 @@
 #include "link/SerialDriver.h"
 #include "sim/Emulator.h"
 #include "sim/SimDriver.h"
-#include "sim/StateFile.h"
+#include "sim/StateStore.h"
 
 namespace kt90::gui {
 namespace {
-
-// A fresh emulated programmer runs a firmware the shipped settings list as supported.
-constexpr const char* kFreshEmulatorVersion = "KT90 V5.2";
 
 class SerialConnection : public DeviceConnection {
  public:
@@ -31,29 +28,24 @@ class SerialConnection : public DeviceConnection {
 
 class EmulatorConnection : public DeviceConnection {
  public:
+  // The state file is taken when the operation opens the device, so an operation the
+  // guard refuses never waits for it.
   EmulatorConnection(const QString& stateFile, WorkingState& state)
-      : path_(pathFromUtf8(stateFile.toStdString())), state_(state), driver_(emulator_) {
-    emulator_.setVersionText(kFreshEmulatorVersion);
+      : store_(pathFromUtf8(stateFile.toStdString())), state_(state), driver_(emulator_, {}, &store_) {
     std::error_code error;
-    if (!std::filesystem::exists(path_, error)) return;
-    const std::string problem = sim::loadStateFile(path_, emulator_);
-    if (!problem.empty()) {
-      state_.appendLog(formatText(text(TextId::EmulatorStateUnreadable, state_.language()), pathToUtf8(path_).c_str(),
-                                  problem.c_str()));
-    }
+    std::filesystem::create_directories(store_.path().parent_path(), error);
   }
   CKT90Driver& driver() override { return driver_; }
-  void finish(bool operationRan) override {
-    if (!operationRan) return;
-    std::error_code error;
-    std::filesystem::create_directories(path_.parent_path(), error);
-    if (!sim::saveStateFile(emulator_, path_)) {
-      state_.appendLog(formatText(text(TextId::EmulatorStateNotSaved, state_.language()), pathToUtf8(path_).c_str()));
-    }
+  // Every change was saved as it happened; a state file that could not be used or saved
+  // kept the programmer off or stopped it, and the log says why.
+  void finish(bool) override {
+    if (store_.problem().empty()) return;
+    const TextId id = store_.loaded() ? TextId::EmulatorStateNotSaved : TextId::EmulatorStateUnreadable;
+    state_.appendLog(formatText(text(id, state_.language()), store_.problem().c_str()));
   }
 
  private:
-  std::filesystem::path path_;
+  sim::StateStore store_;
   WorkingState& state_;
   sim::Emulator emulator_;
   sim::SimDriver driver_;

@@ -17,8 +17,9 @@ struct PortTarget {
 };
 
 // The driver of one device operation, made on the worker thread that runs it. The
-// emulator's lasting state is read from its state file first and written back after an
-// operation that ran (a refused one changes nothing).
+// emulator's state file is held and read when the operation opens the device, and each
+// change is in it before the emulated programmer answers; finish() logs a state file that
+// could not be used or saved.
 class DeviceConnection {
  public:
   virtual ~DeviceConnection() = default;

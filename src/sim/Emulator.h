@@ -47,7 +47,9 @@ enum class UpgradeOutcome { None, Installed, Rejected };
 // transfer of the driver contract does; SimDriver and the protocol server both call them.
 class Emulator {
  public:
-  static constexpr const char* kDefaultVersion = "KT90 V5.0";
+  // A stand-alone programmer with a firmware the shipped settings list as supported; the
+  // same for kt90-sim, kt90ctl --sim and the window's emulator.
+  static constexpr const char* kDefaultVersion = "KT90 V5.2";
   static constexpr Uid kDefaultUid = {0x4B, 0x54, 0x39, 0x30, 0x00, 0x05, 0x20, 0x24, 0x00, 0x00, 0x00, 0x01};
 
   explicit Emulator(std::shared_ptr<SimClock> clock = realClock());

@@ -1,30 +1,44 @@
 #pragma once
+#include <string>
+
 #include "sim/Emulator.h"
 #include "sim/RequestHandler.h"
 #include "wire/Frame.h"
 
 namespace kt90::sim {
 
+class StateStore;
+
 // Serves the protocol on a file descriptor (the master side of a pseudo-terminal, or a
 // socket) until told to stop. Blocks in poll(); replies wait only for the emulated latency,
-// counted from the moment the request arrived.
+// counted from the moment the request arrived. With a store, what a request changed is
+// in the state file before its reply leaves.
 class FdServer {
  public:
-  enum class End { Stopped, LineClosed, Disconnected, Failed };
+  enum class End { Stopped, LineFailed, Disconnected, StateNotSaved };
 
-  FdServer(Emulator& emulator, int fd) : emulator_(emulator), handler_(emulator), fd_(fd) {}
+  FdServer(Emulator& emulator, int fd, StateStore* store = nullptr)
+      : emulator_(emulator), handler_(emulator), fd_(fd), store_(store) {}
 
-  // Returns when `stopFd` becomes readable, the line closes, or the emulated programmer
-  // disconnects (the caller then closes the line).
+  // Returns when `stopFd` becomes readable, the line fails, the emulated programmer
+  // disconnects (the caller then closes the line) or its state cannot be saved.
   End serve(int stopFd);
+  // Why serving ended, for End::LineFailed and End::StateNotSaved.
+  const std::string& problem() const { return problem_; }
+  // Replies given up because nobody read them.
+  std::size_t droppedReplies() const { return droppedReplies_; }
 
  private:
-  bool writeAll(const Bytes& bytes);
+  // False when the line failed; a reply nobody takes is dropped and serving goes on.
+  bool writeReply(const Bytes& bytes);
   Emulator& emulator_;
   RequestHandler handler_;
   int fd_;
+  StateStore* store_;
   wire::FrameDecoder decoder_;
   Bytes reply_;
+  std::string problem_;
+  std::size_t droppedReplies_ = 0;
 };
 
 // Lets the latency sleeps of this thread end on time instead of up to 50 us late.

@@ -6,12 +6,17 @@
 
 namespace kt90::sim {
 
+class StateStore;
+
 // The emulator behind the driver contract, in the same process: each call is one transfer
-// of the emulated programmer (the CIF data 33), with its faults and latency.
+// of the emulated programmer (the CIF data 33), with its faults and latency. With a store,
+// what a call changed is in the state file before the call returns; OpenDevice opens a
+// store not opened yet, and a store that cannot be opened or saved leaves the programmer
+// unreachable.
 class SimDriver : public CKT90Driver {
  public:
   // `portName` is the port the emulated programmer sits on; empty = it answers on any.
-  explicit SimDriver(Emulator& emulator, std::string portName = {});
+  explicit SimDriver(Emulator& emulator, std::string portName = {}, StateStore* store = nullptr);
 
   bool isOpen() const { return open_; }
 
@@ -34,12 +39,14 @@ class SimDriver : public CKT90Driver {
  private:
   // Starts a transfer; false when the device is closed or the programmer does not answer.
   bool transfer();
-  // Holds the reply back until the latency has passed since the transfer began.
-  void settle();
+  // Ends a transfer: commits to the store, then holds the reply back until the latency has
+  // passed since the transfer began. False when the state could not be saved.
+  bool settle();
   std::uint32_t copyOut(const std::optional<Bytes>& bytes, std::uint8_t* buffer, std::uint32_t length);
 
   Emulator& emulator_;
   std::string portName_;
+  StateStore* store_;
   bool open_ = false;
   TimePoint began_{};
 };

@@ -1,5 +1,6 @@
 #include "wire/Client.h"
 
+#include <algorithm>
 #include <array>
 
 namespace kt90::wire {
@@ -12,6 +13,8 @@ Outcome Client::transact(Op op, ByteView payload, std::chrono::milliseconds time
   encodeFrameInto(out_, seq_, static_cast<std::uint8_t>(op), payload);
   if (out_.empty()) return Outcome::Refused;
   if (!transport_.write(out_, deadline)) return transport_.isOpen() ? Outcome::Timeout : Outcome::LineError;
+  // Nothing that came before this request can be its reply.
+  decoder_.reset();
 
   const std::uint8_t replyType = static_cast<std::uint8_t>(op) | kReplyBit;
   std::array<std::uint8_t, 512> chunk;
@@ -27,9 +30,15 @@ Outcome Client::transact(Op op, ByteView payload, std::chrono::milliseconds time
       if (data) data->assign(frame->payload.begin() + 1, frame->payload.end());
       return Outcome::Ok;
     }
-    const long got = transport_.read(chunk, deadline);
+    // While a partial frame waits, the line is watched for the idle gap that ends it.
+    const Deadline wake = decoder_.buffered() > 0 ? std::min(deadline, Clock::now() + kIdleGap) : deadline;
+    const long got = transport_.read(chunk, wake);
     if (got < 0) return Outcome::LineError;
-    if (got == 0) return Outcome::Timeout;
+    if (got == 0) {
+      if (wake == deadline) return Outcome::Timeout;
+      decoder_.idleGapPassed();
+      continue;
+    }
     decoder_.feed(ByteView(chunk.data(), static_cast<std::size_t>(got)));
   }
 }

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "core/base/Bytes.h"
+#include "wire/Protocol.h"
 
 namespace kt90::wire {
 
@@ -32,10 +33,15 @@ void encodeFrameInto(Bytes& out, std::uint8_t seq, std::uint8_t type, ByteView p
 
 // Reassembles frames from a byte stream cut anywhere. Bytes that cannot start a valid
 // frame (noise, a damaged frame) are dropped one at a time, so the next good frame is
-// found again.
+// found again. A reader that saw the line silent for kIdleGap says so, and a partial frame
+// is given up, so a cut frame or a false header never swallows the next request or reply.
+// Callers take every frame with next() after each feed.
 class FrameDecoder {
  public:
   void feed(ByteView bytes);
+  // No byte arrived for kIdleGap (a poll or read that waited that long came back empty):
+  // what is buffered is given up.
+  void idleGapPassed() { drop(buffered()); }
   // The next complete valid frame, or nullopt when more bytes are needed.
   std::optional<Frame> next();
   // Forgets everything buffered (after the line was closed).

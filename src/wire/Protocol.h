@@ -47,4 +47,10 @@ inline constexpr std::int32_t kBaudRate = 115200;
 // How long a caller waits for an ordinary reply unless told otherwise.
 inline constexpr std::chrono::milliseconds kDefaultReplyTimeout{1000};
 
+// A frame's bytes follow one another without a pause; after this long with no byte, both
+// ends give up a partial frame, so a cut frame or a false start in noise costs one request.
+inline constexpr std::chrono::milliseconds kIdleGap{50};
+
+using Clock = std::chrono::steady_clock;
+
 }  // namespace kt90::wire

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "core/base/Bytes.h"
+#include "wire/Protocol.h"
 
 namespace kt90::wire {
 
-using Clock = std::chrono::steady_clock;
 using Deadline = Clock::time_point;
 
 // Bytes over a port, nothing more: no framing, no retries. Every call is bounded by its

@@ -53,7 +53,7 @@ done <<'TABLE'
 2 info prot.vk --unlock XYZ
 2 stats
 2 stats --sim s.state --port /dev/null
-2 stats --sim damaged.state
+1 stats --sim damaged.state
 - uid --port /dev/kt90-no-such-port
 - stats --port /dev/kt90-no-such-port
 2 download --sim s.state junk.hex --chip NO_SUCH_CHIP

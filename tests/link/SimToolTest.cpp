@@ -1,16 +1,19 @@
-// kt90-sim as a program: its state file and its refusal of bad arguments.
+// kt90-sim as a program: its state file, its line handling and its refusal of bad arguments.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 
 #include "SimProcess.h"
 #include "core/base/FileIo.h"
 #include "core/programmer/Commands.h"
 #include "link/SerialDriver.h"
+#include "sim/FdTransport.h"
 #include "sim/FirmwareImage.h"
+#include "wire/Frame.h"
 
 namespace kt90::testing {
 namespace {
@@ -49,6 +52,54 @@ TEST(SimTool, KeepsItsStateAcrossRunsInTheStateFile) {
     EXPECT_EQ(id[reply::kUidOffset + 11], 0xAC);
   }
   std::filesystem::remove(state);
+}
+
+using namespace std::chrono_literals;
+
+// Bytes straight onto kt90-sim's line, as a broken host or a noisy cable leaves them.
+void writeRaw(const std::string& port, const Bytes& bytes) {
+  sim::FdTransport raw;
+  ASSERT_TRUE(raw.open(port));
+  ASSERT_TRUE(raw.write(bytes, wire::Clock::now() + 1s));
+  raw.close();
+}
+
+TEST(SimTool, AnswersTheFirstRequestAfterAnIdleGapWhateverCameBefore) {
+  SimProcess sim;
+  ASSERT_TRUE(sim.start({}));
+  const Bytes cut = wire::encodeFrame({1, static_cast<std::uint8_t>(wire::Op::WriteEeprom), Bytes(40, 0)});
+  const Bytes big = wire::encodeFrame({2, static_cast<std::uint8_t>(wire::Op::WriteData), Bytes(wire::kMaxPayload, 0)});
+  const std::pair<const char*, Bytes> junk[] = {
+      {"noise", {0x00, 0xA5, 0x5A, 0x13}},
+      {"cut frame", Bytes(cut.begin(), cut.end() - 3)},
+      {"false header announcing 4096 bytes", Bytes(big.begin(), big.begin() + wire::kHeaderSize)},
+  };
+  for (const auto& [name, bytes] : junk) {
+    writeRaw(sim.path(), bytes);
+    std::this_thread::sleep_for(wire::kIdleGap + 10ms);
+    link::SerialDriver d;
+    EXPECT_TRUE(d.OpenDevice(sim.path())) << name;
+    EXPECT_EQ(d.SendCmd(CMD_GET_VERSION), 1) << name;
+    d.CloseDevice();
+  }
+}
+
+TEST(SimTool, DropsRepliesNobodyReadsAndServesOn) {
+  SimProcess sim;
+  ASSERT_TRUE(sim.start({}));
+  // More replies than the line holds, and nobody reading them.
+  Bytes requests;
+  const Bytes readEeprom = {0, 0, 0, 0, 0, 1};
+  for (int i = 0; i < 120; ++i)
+    wire::encodeFrameInto(requests, static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(wire::Op::ReadEeprom),
+                          readEeprom);
+  writeRaw(sim.path(), requests);
+  std::this_thread::sleep_for(wire::kDefaultReplyTimeout + 1s);
+  link::SerialDriver d;
+  ASSERT_TRUE(d.OpenDevice(sim.path()));
+  EXPECT_EQ(d.SendCmd(CMD_GET_VERSION), 1);
+  d.CloseDevice();
+  EXPECT_EQ(sim.stop(), 0);
 }
 
 int runTool(const std::string& args) {

@@ -19,6 +19,7 @@
 #include "core/programmer/CKT90Driver.h"
 #include "core/programmer/Commands.h"
 #include "core/programmer/StorageMap.h"
+#include "sim/Emulator.h"
 #include "sim/FirmwareImage.h"
 
 namespace kt90::testing {
@@ -80,7 +81,7 @@ TYPED_TEST_P(DriverContract, OpensOnlyWhereAProgrammerAnswers) {
   d.CloseDevice();
 
   ASSERT_TRUE(d.OpenDevice(this->harness.port()));
-  EXPECT_EQ(this->versionOf(d), "KT90 V5.0");
+  EXPECT_EQ(this->versionOf(d), sim::Emulator::kDefaultVersion);
   d.CloseDevice();
   d.CloseDevice();
   EXPECT_EQ(d.SendCmd(CMD_GET_VERSION), 0);

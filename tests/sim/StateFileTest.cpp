@@ -55,40 +55,56 @@ TEST(StateFile, SaveAndLoadKeepEveryLastingPart) {
   EXPECT_EQ(encodeState(b), encodeState(a));
 }
 
-TEST(StateFile, BadFilesChangeNothing) {
+Bytes formatOne(std::initializer_list<Bytes> records) {
+  Bytes out = {'K', 'T', '9', '0', 'S', 'I', 'M', 0, 1, 0, 0, 0};
+  for (const Bytes& r : records) appendBytes(out, r);
+  return out;
+}
+
+TEST(StateFile, TornAndDamagedFilesAreRefusedAndChangeNothing) {
   Emulator source;
   source.setVersionText("CHANGED");
   const Bytes good = encodeState(source);
-
-  auto rejects = [](const Bytes& bytes) {
-    Emulator e;
-    const std::string error = decodeState(bytes, e);
-    EXPECT_EQ(e.versionText(), Emulator::kDefaultVersion);
-    return !error.empty();
+  Bytes journal = good;
+  appendBytes(journal, encodeStateChange({{"CNTS", Bytes(8, 1)}}));
+  const Bytes version = {'V', 'E', 'R', 'S', 1, 0, 0, 0, 'X'};
+  const Bytes badStorage = {'S', 'T', 'O', 'R', 4, 0, 0, 0, 1, 2, 3, 4};
+  auto flipped = [](Bytes b, std::size_t at) {
+    b[at] ^= 0x01;
+    return b;
   };
-  EXPECT_TRUE(rejects({}));
-  EXPECT_TRUE(rejects(Bytes(good.begin(), good.begin() + 11)));
-  EXPECT_TRUE(rejects(Bytes(good.begin(), good.end() - 1)));  // last record cut short
-  Bytes wrongFormat = good;
-  wrongFormat[8] = 2;
-  EXPECT_TRUE(rejects(wrongFormat));
-  // A storage record of the wrong size, after the version record, still changes nothing.
-  Bytes badStorage(good.begin(), good.begin() + 12);
-  Bytes version = {'V', 'E', 'R', 'S', 1, 0, 0, 0, 'X'};
-  appendBytes(badStorage, version);
-  Bytes storage = {'S', 'T', 'O', 'R', 4, 0, 0, 0, 1, 2, 3, 4};
-  appendBytes(badStorage, storage);
-  EXPECT_TRUE(rejects(badStorage));
+  const struct {
+    const char* name;
+    Bytes bytes;
+    const char* reason;
+  } cases[] = {
+      {"empty", {}, "not an emulator state file"},
+      {"header cut", Bytes(good.begin(), good.begin() + 11), "not an emulator state file"},
+      {"unknown format", flipped(good, 9), "unsupported"},
+      {"last change cut short", Bytes(journal.begin(), journal.end() - 1), "torn"},
+      {"change without its end", Bytes(journal.begin(), journal.end() - 12), "torn"},
+      {"storage byte flipped", flipped(good, 0x1000), "damaged"},
+      {"journal byte flipped", flipped(journal, good.size() + 9), "damaged"},
+      {"format 1 record cut short", formatOne({Bytes(version.begin(), version.end() - 1)}), "truncated"},
+      {"format 1 storage of the wrong size", formatOne({version, badStorage}), "bad storage record"},
+  };
+  for (const auto& c : cases) {
+    Emulator e;
+    const std::string error = decodeState(c.bytes, e);
+    EXPECT_NE(error.find(c.reason), std::string::npos) << c.name << ": " << error;
+    EXPECT_EQ(e.versionText(), Emulator::kDefaultVersion) << c.name;
+  }
 
-  // Unknown records are skipped; missing ones keep what the emulator had.
-  Bytes partial(good.begin(), good.begin() + 12);
-  appendBytes(partial, Bytes{'N', 'E', 'W', '!', 2, 0, 0, 0, 1, 2});
-  appendBytes(partial, version);
+  // Format 1 is still read: unknown records are skipped, missing ones keep what the
+  // emulator had.
   Emulator e;
   e.counters.total = 5;
-  EXPECT_EQ(decodeState(partial, e), "");
+  EXPECT_EQ(decodeState(formatOne({{'N', 'E', 'W', '!', 2, 0, 0, 0, 1, 2}, version}), e), "");
   EXPECT_EQ(e.versionText(), "X");
   EXPECT_EQ(e.counters.total, 5u);
+  // A later change replaces what came before.
+  EXPECT_EQ(decodeState(journal, e), "");
+  EXPECT_EQ(e.counters.total, 0x01010101u);
 
   EXPECT_NE(loadStateFile("/nonexistent/kt90.state", e), "");
 }

@@ -33,6 +33,10 @@ class ScriptedLine : public Transport {
   long read(std::span<std::uint8_t> into, Deadline) override {
     if (broken) return -1;
     if (incoming.empty()) return 0;  // the deadline passed with nothing
+    if (incoming.front().empty()) {  // silence until this read's deadline
+      incoming.pop_front();
+      return 0;
+    }
     Bytes& chunk = incoming.front();
     const std::size_t n = std::min(chunk.size(), into.size());
     std::copy_n(chunk.begin(), n, into.begin());
@@ -87,6 +91,29 @@ TEST(Client, MismatchedReplyIsATimeoutAndNothingIsSentTwice) {
   EXPECT_EQ(client.transact(Op::Command, Bytes{0x17}, 50ms), Outcome::Timeout);
   EXPECT_EQ(line.sent.size(), 1u);
   EXPECT_EQ(client.staleReplies(), 2u);
+}
+
+TEST(Client, ResynchronisesAfterAnIdleGap) {
+  const Bytes cut = encodeFrame({1, 0x82, Bytes(40, 0x11)});
+  const Bytes big = encodeFrame({1, 0x82, Bytes(kMaxPayload, 0x22)});
+  const std::pair<const char*, Bytes> junk[] = {
+      {"cut reply", Bytes(cut.begin(), cut.end() - 3)},
+      {"false header announcing 4096 bytes", Bytes(big.begin(), big.begin() + kHeaderSize)},
+  };
+  for (const auto& [name, bytes] : junk) {
+    ScriptedLine line;
+    Client client(line);
+    // Junk, the line silent for the idle gap, then the reply.
+    line.peer = [&bytes](const Frame& req, std::deque<Bytes>& in) {
+      in.insert(in.end(), {bytes, Bytes{}, reply(req, req.seq, Status::Ok)});
+    };
+    EXPECT_EQ(client.transact(Op::Command, Bytes{0x17}, 100ms), Outcome::Ok) << name;
+    // Junk left over from a request that timed out is not taken into the next reply.
+    line.peer = [&bytes](const Frame&, std::deque<Bytes>& in) { in.push_back(bytes); };
+    EXPECT_EQ(client.transact(Op::Command, Bytes{0x17}, 10ms), Outcome::Timeout) << name;
+    line.peer = [](const Frame& req, std::deque<Bytes>& in) { in.push_back(reply(req, req.seq, Status::Ok)); };
+    EXPECT_EQ(client.transact(Op::Command, Bytes{0x17}, 10ms), Outcome::Ok) << name;
+  }
 }
 
 TEST(Client, RefusalsBrokenAndClosedLines) {

@@ -95,5 +95,30 @@ TEST(Frame, OversizedLengthIsNotWaitedFor) {
   EXPECT_EQ(drain(d), std::vector<Frame>{good});
 }
 
+// What a line may carry before a good frame, and must not cost that frame once the line
+// was idle for kIdleGap.
+std::vector<std::pair<const char*, Bytes>> lineJunk() {
+  const Bytes cut = encodeFrame(sample(7, 40));
+  const Bytes big = encodeFrame(sample(9, kMaxPayload));
+  return {
+      {"noise", {0x00, 0xA5, 0x13, 0xA5, 0x5A, 0x01}},
+      {"cut frame", Bytes(cut.begin(), cut.end() - 3)},
+      {"false header announcing 4096 bytes", Bytes(big.begin(), big.begin() + kHeaderSize + 5)},
+  };
+}
+
+TEST(Frame, PartialFrameIsGivenUpAfterTheIdleGap) {
+  const Frame good = sample(3, 20);
+  for (const auto& [name, junk] : lineJunk()) {
+    FrameDecoder d;
+    d.feed(junk);
+    EXPECT_FALSE(d.next()) << name;
+    d.idleGapPassed();
+    d.feed(encodeFrame(good));
+    EXPECT_EQ(drain(d), std::vector<Frame>{good}) << name;
+    EXPECT_EQ(d.buffered(), 0u) << name;
+  }
+}
+
 }  // namespace
 }  // namespace kt90::wire

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cstring>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -16,15 +17,43 @@
 #include "sim/Faults.h"
 #include "sim/FdServer.h"
 #include "sim/FirmwareImage.h"
-#include "sim/StateFile.h"
+#include "sim/StateStore.h"
 
 namespace {
 
 int stopPipe[2] = {-1, -1};
 
-void onSignal(int) {
-  const char byte = 1;
+// The signal's number goes down the pipe, so the exit can name it.
+void onSignal(int signal) {
+  const char byte = static_cast<char>(signal);
   [[maybe_unused]] const ssize_t n = ::write(stopPipe[1], &byte, 1);
+}
+
+std::string stopSignalName() {
+  char byte = 0;
+  if (::read(stopPipe[0], &byte, 1) != 1) return "a signal";
+  const char* name = ::sigabbrev_np(byte);
+  return name ? std::string("SIG") + name : "signal " + std::to_string(byte);
+}
+
+// Says on standard error why serving ended; the exit status.
+int reportEnd(kt90::sim::FdServer::End end, const kt90::sim::FdServer& server, const kt90::sim::Emulator& emulator) {
+  using End = kt90::sim::FdServer::End;
+  switch (end) {
+    case End::Stopped:
+      std::cerr << "kt90-sim: stopped by " << stopSignalName() << "\n";
+      return 0;
+    case End::Disconnected:
+      std::cerr << "kt90-sim: disconnected after " << emulator.transfers() << " transfers (fault disconnect)\n";
+      return 0;
+    case End::LineFailed:
+      std::cerr << "kt90-sim: the line failed: " << server.problem() << "\n";
+      return 1;
+    case End::StateNotSaved:
+      std::cerr << "kt90-sim: " << server.problem() << "\n";
+      return 1;
+  }
+  return 1;
 }
 
 std::optional<kt90::sim::Uid> parseUid(const std::string& hex) {
@@ -79,7 +108,9 @@ int main(int argc, char** argv) {
   bool keepChip = false;
   std::size_t firmwareSize = 16384;
   app.add_flag("--pty", pty, "create a pseudo-terminal, print its path as the first line and serve on it");
-  app.add_option("--state", statePath, "load the programmer's state from FILE (when it exists) and save it on exit")
+  app.add_option("--state", statePath,
+                 "keep the programmer's state in FILE (loaded when it exists, saved before each reply); "
+                 "one process at a time")
       ->type_name("FILE");
   app.add_option("--version", version,
                  "version text (default \"" + std::string(kt90::sim::Emulator::kDefaultVersion) + "\")");
@@ -109,10 +140,12 @@ int main(int argc, char** argv) {
   }
 
   kt90::sim::Emulator emulator;
-  if (!statePath.empty() && kt90::fileExists(kt90::pathFromUtf8(statePath))) {
-    if (const std::string error = kt90::sim::loadStateFile(kt90::pathFromUtf8(statePath), emulator); !error.empty()) {
-      std::cerr << "kt90-sim: " << statePath << ": " << error << "\n";
-      return 2;
+  std::optional<kt90::sim::StateStore> store;
+  if (!statePath.empty()) {
+    store.emplace(kt90::pathFromUtf8(statePath));
+    if (const std::string error = store->open(emulator, kt90::sim::stateLockWait()); !error.empty()) {
+      std::cerr << "kt90-sim: " << error << "\n";
+      return 1;
     }
   }
   if (!version.empty()) emulator.setVersionText(version);
@@ -137,6 +170,14 @@ int main(int argc, char** argv) {
     }
   }
 
+  // Settings that changed the state (a version, a U_ID, an erased storage) are kept too.
+  if (store) {
+    if (const std::string error = store->commit(emulator); !error.empty()) {
+      std::cerr << "kt90-sim: " << error << "\n";
+      return 1;
+    }
+  }
+
   int master = -1, slave = -1;
   if (::pipe2(stopPipe, O_CLOEXEC) != 0 || !openRawPty(master, slave)) {
     std::cerr << "kt90-sim: cannot create a pseudo-terminal\n";
@@ -151,16 +192,9 @@ int main(int argc, char** argv) {
 
   std::cout << ::ttyname(slave) << std::endl;
   kt90::sim::tightenTimerSlack();
-  kt90::sim::FdServer server(emulator, master);
+  kt90::sim::FdServer server(emulator, master, store ? &*store : nullptr);
   const auto end = server.serve(stopPipe[0]);
   ::close(master);
   ::close(slave);
-  if (end == kt90::sim::FdServer::End::Disconnected) {
-    std::cerr << "kt90-sim: disconnected after " << emulator.transfers() << " transfers\n";
-  }
-  if (!statePath.empty() && !kt90::sim::saveStateFile(emulator, kt90::pathFromUtf8(statePath))) {
-    std::cerr << "kt90-sim: cannot save the state to " << statePath << "\n";
-    return 1;
-  }
-  return 0;
+  return reportEnd(end, server, emulator);
 }

@@ -86,7 +86,7 @@ TEST_F(Ops, CountTablesWithADamagedPointerStartAtSlotOne) {
 }
 
 TEST_F(Ops, FirmwareCheckUsesOnlyThisIdentification) {
-  start();
+  start(prepared([](sim::Emulator& e) { e.setVersionText("KT90 V5.0"); }));  // not among the supported
   selectChip("QD46K300T1");  // its definition asks for the check
   EXPECT_EQ(run(DeviceOperation::Download).finalState, OperationState::Failed);
   EXPECT_EQ(host.log.back(), msg(TextId::FirmwareMismatch, "KT90 V5.1;KT90 V5.2;KT90DB V5.2"));

@@ -193,7 +193,7 @@ TYPED_TEST_P(OperationSuite, StatisticsHardwareTestFirmwareUpdateAndUidQuery) {
   EXPECT_EQ(stats.figure("total"), "200");
   EXPECT_EQ(stats.figure("successes"), "199");
   EXPECT_EQ(stats.figure("yield"), "99.50");
-  EXPECT_EQ(stats.figure("firmwareVersion"), "KT90 V5.0");
+  EXPECT_EQ(stats.figure("firmwareVersion"), sim::Emulator::kDefaultVersion);
   EXPECT_TRUE(this->host.logHas("Total number: 200,Successes: 199,Quality 99.50%\r\n"));
 
   EXPECT_EQ(this->run(DeviceOperation::HardwareTest).finalState, OperationState::Failed);
