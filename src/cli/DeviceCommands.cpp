@@ -321,8 +321,8 @@ void addDeviceCommands(CLI::App& app, CliOptions& options, int& exitCode) {
                                "--sim, to download into several programmers at once"
                              : "Serial port of the programmer (COM3, /dev/ttyACM0, a pty)");
     addProgrammerOption(*command, args, true,
-                        gang ? "Use an emulated programmer with its state in STATEFILE; may be repeated as --port"
-                             : "Use the emulated programmer with its state in STATEFILE");
+                        gang ? "Use an emulated programmer with its state in STATEFILE (locked while in use); may be repeated as --port"
+                             : "Use the emulated programmer with its state in STATEFILE (locked while in use)");
     if (gang) {
       command->add_option("FILE", args->file, "Program file (.vk, .hex, .bin, .pro)")
           ->required()
