@@ -14,7 +14,6 @@ cd "$work" || exit 1
 printf 'not a state file\n' >damaged.state
 printf ':020000040000FA\n:10000000\xff\xfe\x80junk\xc3(0528FF3F\n:00000001FF\n' >junk.hex
 cp "$data/samples/blink_qd46k300t1_limited.vk" prot.vk
-cp "$data/samples/blink_qd46k300t1.bin" firmware_checked.bin
 
 # Both streams decode as strict UTF-8; with --json stdout is one object, ok false, an error text.
 check_output() {  # json(0/1) description
@@ -58,15 +57,16 @@ done <<'TABLE'
 - stats --port /dev/kt90-no-such-port
 2 download --sim s.state junk.hex --chip NO_SUCH_CHIP
 1 download --sim s.state junk.hex --chip VK1620
-1 download --sim s.state firmware_checked.bin --chip QD46K300T1
+1 upload --sim erased.state out.vk
 2 upload --sim s.state out.txt
 1 upload --sim s.state no/such/folder/out.bin
 2 frobnicate
 TABLE
 
-# Bytes that are not UTF-8 in a file's line or a file's name come out escaped.
+# A damaged HEX file is named, its bytes never echoed raw; bytes that are not UTF-8 in a
+# file's name come out escaped.
 "$ctl" --data-dir "$data" info junk.hex --chip VK1620 >out 2>err
-grep -q 'junk\\xC3(' err || fail "the HEX line's bytes are not escaped: $(cat err)"
+grep -q 'junk.hex' err && ! LC_ALL=C grep -q $'\xff' err || fail "the HEX file's refusal: $(cat err)"
 "$ctl" --data-dir "$data" info "$(printf 'name\xff.vk')" --json >out 2>err
 check_output 1 "a file name that is not UTF-8"
 

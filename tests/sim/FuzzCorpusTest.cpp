@@ -2,11 +2,9 @@
 // targets on every run (under the sanitizers in the asan build).
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <map>
+
+#include "support/FuzzCorpus.h"
 
 #include "../../fuzz/WireTargets.h"
 #include "core/programmer/Commands.h"
@@ -14,9 +12,7 @@
 namespace kt90 {
 namespace {
 
-namespace fs = std::filesystem;
 
-const fs::path kCorpus = fs::path(KT90_TEST_DATA_DIR) / ".." / "fuzz" / "corpus";
 
 // Script steps (see WireTargets.h).
 Bytes frame(std::uint8_t seq, std::uint8_t type, Bytes payload) {
@@ -43,7 +39,7 @@ Bytes direct(wire::Op op, Bytes payload) {
   return out;
 }
 
-std::map<std::string, std::map<std::string, Bytes>> seeds() {
+test::FuzzSeeds seeds() {
   using wire::Op;
   const Bytes noise = {0x03, 0x5A, 0xA5, 0x00, 0x13};
   const Bytes falseStart = {0x80, 0x09, 0x02, 0x00, 0x10};  // announces 4,096 bytes
@@ -92,34 +88,9 @@ std::map<std::string, std::map<std::string, Bytes>> seeds() {
   return out;
 }
 
-TEST(WireFuzzCorpus, WriteSeedsOnRequest) {
-  const char* target = std::getenv("KT90_WRITE_FUZZ_CORPUS");
-  if (target == nullptr) GTEST_SKIP() << "set KT90_WRITE_FUZZ_CORPUS to a corpus folder to write the seeds";
-  for (const auto& [folder, files] : seeds()) {
-    fs::create_directories(fs::path(target) / folder);
-    for (const auto& [name, bytes] : files) {
-      std::ofstream out(fs::path(target) / folder / name, std::ios::binary | std::ios::trunc);
-      out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-      ASSERT_TRUE(out.good()) << name;
-    }
-  }
-}
+TEST(WireFuzzCorpus, WriteSeedsOnRequest) { test::writeSeedsOnRequest(seeds()); }
 
-TEST(WireFuzzCorpus, ReplaysThroughTheTargets) {
-  for (const fuzz::WireTarget& target : fuzz::kWireTargets) {
-    const fs::path folder = kCorpus / target.name;
-    SCOPED_TRACE(folder.string());
-    ASSERT_TRUE(fs::is_directory(folder));
-    int files = 0;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-      std::ifstream in(entry.path(), std::ios::binary);
-      const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-      target.run(bytes);
-      ++files;
-    }
-    EXPECT_GT(files, 0);
-  }
-}
+TEST(WireFuzzCorpus, ReplaysThroughTheTargets) { test::replayCorpora(fuzz::kWireTargets); }
 
 }  // namespace
 }  // namespace kt90

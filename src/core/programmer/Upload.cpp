@@ -1,3 +1,6 @@
+#include "core/app/ChipLookup.h"
+#include "core/app/OperatingMode.h"
+#include "core/chip/ChipDefinition.h"
 #include "core/progfile/Checksums.h"
 #include "core/programmer/BlockTransfer.h"
 #include "core/programmer/Identification.h"
@@ -121,13 +124,24 @@ OperationState runUpload(OperationRun& run) {
     return OperationState::Failed;
   }
 
-  state.image() = std::move(scratch);
-  state.setOperationState(OperationState::Passed);
-  state.lookUpChipFromHead();
-  if (!state.loadChipDefinition(false)) {
-    state.showImageCode();
-    state.showImageSummary();
+  // The stored head names the chip; a chip without a definition would leave the program
+  // under another chip's definition, so the upload stops there and changes nothing.
+  const ChipLookup chip =
+      lookUpChip(scratch.head, scratch.config.chipId(), state.chipList(), state.programDir(), state.language());
+  ChipInfo info = state.chipInfo();
+  ProgramImage trial = scratch;
+  RecordingReporter trialReport;
+  const ChipContext context{state.programDir(), state.language(), chip.model,
+                            state.operatingMode() == kServiceMarker};
+  if (!LoadChipDefinition(context, false, info, trial, trialReport)) {
+    for (const std::string& line : trialReport.logLines) state.appendLog(line);
+    for (const std::string& alert : trialReport.alerts) state.reporter().alert(alert);
+    return OperationState::Failed;
   }
+
+  state.adoptProgram(std::move(scratch), state.chipInfo(), chip);
+  state.setOperationState(OperationState::Passed);
+  state.loadChipDefinition(false);
   state.clearFileName();
   return OperationState::Ready;
 }

@@ -2,11 +2,9 @@
 // fuzz targets on every run (under the sanitizers in the asan build).
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <map>
+
+#include "support/FuzzCorpus.h"
 
 #include "../../../fuzz/ProgfileTargets.h"
 #include "TestFiles.h"
@@ -15,9 +13,7 @@
 namespace kt90 {
 namespace {
 
-namespace fs = std::filesystem;
 
-const fs::path kCorpus = fs::path(KT90_TEST_DATA_DIR) / ".." / "fuzz" / "corpus";
 
 Bytes textBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
@@ -27,7 +23,7 @@ std::uint32_t fixedRandom() {
 }
 
 // Seeds per corpus folder: small files of every form the readers accept.
-std::map<std::string, std::map<std::string, Bytes>> seeds() {
+test::FuzzSeeds seeds() {
   using namespace testimages;
   std::map<std::string, std::map<std::string, Bytes>> out;
   ProgramImage golden = goldenImage();
@@ -72,34 +68,9 @@ std::map<std::string, std::map<std::string, Bytes>> seeds() {
   return out;
 }
 
-TEST(FuzzCorpus, WriteSeedsOnRequest) {
-  const char* target = std::getenv("KT90_WRITE_FUZZ_CORPUS");
-  if (target == nullptr) GTEST_SKIP() << "set KT90_WRITE_FUZZ_CORPUS to a corpus folder to write the seeds";
-  for (const auto& [folder, files] : seeds()) {
-    fs::create_directories(fs::path(target) / folder);
-    for (const auto& [name, bytes] : files) {
-      std::ofstream out(fs::path(target) / folder / name, std::ios::binary | std::ios::trunc);
-      out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-      ASSERT_TRUE(out.good()) << name;
-    }
-  }
-}
+TEST(FuzzCorpus, WriteSeedsOnRequest) { test::writeSeedsOnRequest(seeds()); }
 
-TEST(FuzzCorpus, ReplaysThroughTheTargets) {
-  for (const fuzz::Target& target : fuzz::kProgfileTargets) {
-    const fs::path folder = kCorpus / target.name;
-    SCOPED_TRACE(folder.string());
-    ASSERT_TRUE(fs::is_directory(folder));
-    int files = 0;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-      std::ifstream in(entry.path(), std::ios::binary);
-      const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-      target.run(bytes);
-      ++files;
-    }
-    EXPECT_GT(files, 0);
-  }
-}
+TEST(FuzzCorpus, ReplaysThroughTheTargets) { test::replayCorpora(fuzz::kProgfileTargets); }
 
 }  // namespace
 }  // namespace kt90
