@@ -5,10 +5,7 @@ set -u
 ctl=$1
 data=$2
 python=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/common.sh"
 cd "$work" || exit 1
 
 printf 'not a state file\n' >damaged.state

@@ -3,10 +3,7 @@
 set -u
 ctl=$1
 data=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/common.sh"
 expect_exit() {  # expected-code command...
   local want=$1; shift
   "$@" >"$work/out" 2>"$work/err"

@@ -8,9 +8,7 @@ ctl=$1
 sim=$2
 data=$3
 python=$4
-work=$(mktemp -d)
-cleanup() { [ -n "${simpid:-}" ] && kill "$simpid" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"; }
-trap cleanup EXIT
+. "$(dirname "$0")/common.sh"
 cp -r "$data/samples" "$work/samples"
 file=$work/samples/counter_qd45c8k.vk
 "$ctl" --data-dir "$data" convert "$file" "$work/expected.bin" >/dev/null || exit 1
@@ -24,8 +22,6 @@ fi
 # strace shows how often the project file is written (where ptrace is allowed).
 tracing=no
 strace -qq -o /dev/null true 2>/dev/null && tracing=yes
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # case | programmers | exit | results, in order (P passed, F failed) | project file writes
 cases=(

@@ -5,14 +5,11 @@
 set -u
 ctl=$1
 data=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/common.sh"
 export XDG_DATA_HOME="$work/xdg"
 unset KT90_JOURNAL
 journal="$work/line.sqlite"
 sample="$data/samples/blink_vk1620.vk"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 kt() { "$ctl" --data-dir "$data" --journal "$journal" "$@"; }
 
 # Four stations' worth of processes at once, each on an emulated programmer of its own.

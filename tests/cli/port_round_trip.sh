@@ -6,9 +6,7 @@ set -u
 ctl=$1
 sim=$2
 data=$3
-work=$(mktemp -d)
-cleanup() { [ -n "${simpid:-}" ] && kill "$simpid" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"; }
-trap cleanup EXIT
+. "$(dirname "$0")/common.sh"
 cp -r "$data/samples" "$work/samples"
 start_sim() {
   "$sim" --pty --state "$work/sim.state" >"$work/sim.out" 2>"$work/sim.err" &
@@ -18,7 +16,6 @@ start_sim() {
   [ -e "$pty" ] || { echo "FAIL: kt90-sim gave no pty ($pty)"; cat "$work/sim.err"; exit 1; }
 }
 start_sim
-failures=0
 for sample in blink_vk1620.vk counter_qd45c8k.vk blink_vk1620.pro; do
   "$ctl" --data-dir "$data" convert "$work/samples/$sample" "$work/expected.bin" >/dev/null 2>&1
   if ! "$ctl" --data-dir "$data" download "$work/samples/$sample" --port "$pty" >"$work/log" 2>&1; then

@@ -6,12 +6,8 @@ set -u
 ctl=$1
 sim=$2
 data=$3
-work=$(mktemp -d)
-cleanup() { [ -n "${simpid:-}" ] && kill "$simpid" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"; }
-trap cleanup EXIT
+. "$(dirname "$0")/common.sh"
 cd "$work" || exit 1
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 ctl() { "$ctl" --data-dir "$data" "$@"; }
 inUse="is in use by another programmer process"
 

@@ -1,0 +1,7 @@
+# The shared start of the CLI test scripts (sourced): a work folder removed at the end,
+# with the kt90-sim a script started as $simpid, and a failure counter.
+work=$(mktemp -d)
+cleanup() { [ -n "${simpid:-}" ] && kill "$simpid" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
