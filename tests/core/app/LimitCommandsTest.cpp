@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
 #include <memory>
 
 #include "core/app/LimitCommands.h"
@@ -78,6 +80,36 @@ TEST_F(LimitCommandsTest, PasswordEntryAndItsInitialText) {
   EXPECT_TRUE(setProgramFilePassword(*state));
   EXPECT_FALSE(protection().hasPassword());
   EXPECT_EQ(host.prompts.back(), text(TextId::FilePasswordPrompt, kEnglish));
+}
+
+// A plain project file has no place for a password: a password that would be lost at the
+// next save is pointed out, whichever of the two settings made it so.
+TEST_F(LimitCommandsTest, APasswordWithoutAProgramLimitIsPointedOut) {
+  struct Row {
+    const char* name;
+    std::uint32_t limit;
+    std::deque<std::string> entries;
+    bool timesCommand;
+    bool told;
+  };
+  const Row rows[] = {
+      {"password, no limit", 0, {"1234"}, false, true},
+      {"password with a limit", 5, {"1234"}, false, false},
+      {"password removed", 0, {""}, false, false},
+      {"limit set to 0 under a password", 5, {"0"}, true, true},
+      {"limit kept under a password", 5, {"7", "1"}, true, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    state->image().head.setProgramLimit(row.limit);
+    protection().filePassword = {0x12, 0x34, 0, 0};
+    host.messages.clear();
+    host.entries = row.entries;
+    EXPECT_TRUE(row.timesCommand ? setProgramFileTimes(*state, t0) : setProgramFilePassword(*state));
+    const bool told = std::find(host.messages.begin(), host.messages.end(),
+                                text(TextId::PasswordNeedsProgramLimit, kEnglish)) != host.messages.end();
+    EXPECT_EQ(told, row.told);
+  }
 }
 
 }  // namespace

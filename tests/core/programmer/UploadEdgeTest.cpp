@@ -1,4 +1,5 @@
 #include "InProcessOps.h"
+#include "core/app/SummaryText.h"
 #include "sim/StoredProgram.h"
 
 namespace kt90::testing {
@@ -71,15 +72,43 @@ TEST_F(Upload, AlteredTrailerFailsTheFileChecksum) {
   EXPECT_TRUE(state->image() == before);
 }
 
-TEST_F(Upload, OldHeadVersionKeepsTheConfigBlock) {
-  state->image().head.setVersion(0x1F);
-  ASSERT_EQ(run(DeviceOperation::Download).finalState, OperationState::Passed);
-  std::fill(storage().begin() + 0x4FDE, storage().begin() + 0x4FDE + 32, 0x5A);
-  ASSERT_EQ(run(DeviceOperation::Upload).finalState, OperationState::Ready);
-  EXPECT_NE(state->image().config.bytes[4], 0x5A);
-  EXPECT_EQ(state->image().head.programLimit(), 0u);
+std::vector<std::string> optionLines(const std::string& summary) {
+  std::vector<std::string> lines;
+  for (std::size_t at = summary.find("OPTION["); at != std::string::npos; at = summary.find("OPTION[", at + 1)) {
+    lines.push_back(summary.substr(at, summary.find('\n', at) - at));
+  }
+  return lines;
+}
+
+// The programmer holds another chip's program, of either head version: the upload brings
+// its ConfigBlock along, so the summary lists that program's OPTION words and values, never
+// the layout of the chip that was current before.
+TEST_F(Upload, AnotherChipsProgramBringsItsOwnOptionWords) {
+  struct Row {
+    const char* stored;  // the chip of the program in the programmer
+    const char* current;
+  };
+  for (const Row& row : {Row{"QD46K300T1", "QD45C8K"}, Row{"QD45C8K", "QD46K300T1"}}) {
+    SCOPED_TRACE(row.stored);
+    selectChip(row.stored);
+    fillProgram(*state, 41);
+    state->image().setOptionWord(14, 0x0123);  // a word only the ConfigBlock holds
+    ASSERT_EQ(run(DeviceOperation::Download).finalState, OperationState::Passed);
+    ProgramImage downloaded = state->image();
+    const std::vector<std::string> expected =
+        optionLines(imageSummaryText(downloaded, state->chipInfo().bitWidth, kEnglish).text);
+
+    selectChip(row.current);
+    state->markSaved();
+    ASSERT_EQ(run(DeviceOperation::Upload).finalState, OperationState::Ready) << host.log.back();
+    EXPECT_EQ(state->chipModelName(), row.stored);
+    EXPECT_EQ(state->image().config.bytes, downloaded.config.bytes);
+    EXPECT_EQ(optionLines(host.summary), expected);
+    EXPECT_EQ(state->image().head.programLimit(), 0u);
+    EXPECT_TRUE(state->fileName().empty());
+    EXPECT_TRUE(state->unsavedChanges());  // the program is in no file
+  }
   EXPECT_EQ(state->image().protection, before.protection);
-  EXPECT_TRUE(state->fileName().empty());
 }
 
 }  // namespace
