@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <deque>
+#include <tuple>
 #include <memory>
 
 #include "core/app/LimitCommands.h"
@@ -82,33 +82,21 @@ TEST_F(LimitCommandsTest, PasswordEntryAndItsInitialText) {
   EXPECT_EQ(host.prompts.back(), text(TextId::FilePasswordPrompt, kEnglish));
 }
 
-// A plain project file has no place for a password: a password that would be lost at the
-// next save is pointed out, whichever of the two settings made it so.
+// A plain project file has no place for a password: one that the next save would lose is
+// pointed out, whichever setting made it so.
 TEST_F(LimitCommandsTest, APasswordWithoutAProgramLimitIsPointedOut) {
-  struct Row {
-    const char* name;
-    std::uint32_t limit;
-    std::deque<std::string> entries;
-    bool timesCommand;
-    bool told;
+  const std::tuple<std::uint32_t, std::deque<std::string>, bool, bool> rows[] = {
+      // limit before, entries, Set Program File times (else password), pointed out
+      {0, {"1234"}, false, true}, {5, {"1234"}, false, false}, {0, {""}, false, false},
+      {5, {"0"}, true, true},     {5, {"7", "1"}, true, false},
   };
-  const Row rows[] = {
-      {"password, no limit", 0, {"1234"}, false, true},
-      {"password with a limit", 5, {"1234"}, false, false},
-      {"password removed", 0, {""}, false, false},
-      {"limit set to 0 under a password", 5, {"0"}, true, true},
-      {"limit kept under a password", 5, {"7", "1"}, true, false},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    state->image().head.setProgramLimit(row.limit);
+  for (const auto& [limit, entries, timesCommand, told] : rows) {
+    state->image().head.setProgramLimit(limit);
     protection().filePassword = {0x12, 0x34, 0, 0};
     host.messages.clear();
-    host.entries = row.entries;
-    EXPECT_TRUE(row.timesCommand ? setProgramFileTimes(*state, t0) : setProgramFilePassword(*state));
-    const bool told = std::find(host.messages.begin(), host.messages.end(),
-                                text(TextId::PasswordNeedsProgramLimit, kEnglish)) != host.messages.end();
-    EXPECT_EQ(told, row.told);
+    host.entries = entries;
+    EXPECT_TRUE(timesCommand ? setProgramFileTimes(*state, t0) : setProgramFilePassword(*state));
+    EXPECT_EQ(host.messages == std::vector<std::string>{text(TextId::PasswordNeedsProgramLimit, kEnglish)}, told) << limit;
   }
 }
 
