@@ -6,7 +6,6 @@
 #include <functional>
 
 #include "core/app/Settings.h"
-#include "gui/MainMenu.h"
 #include "gui/support/GuiWorld.h"
 #include "gui/widgets/CQdComboBox.h"
 #include "gui/widgets/LogCodeViews.h"
@@ -70,24 +69,6 @@ class UnsavedChangesTest : public QObject {
         if (answer == SaveChangesAnswer::Cancel) QVERIFY(w.windowTitle().startsWith("counter_qd45c8k.vk* - "));
       }
     }
-  }
-
-  // Opened and saved files lead File > Recent Files, which opens them again.
-  void recentFilesFollowOpenAndSave() {
-    GuiWorld world;
-    world.profile->writeInt(profile::kLanguage, kEnglish);
-    CKT90EXEDlg& w = world.open();
-    world.dialogs.openFiles = {QString::fromStdString(world.programDirectory() + "/samples/blink_vk1620.vk")};
-    w.command(Control::Open);
-    world.dialogs.saves = {Dialogs::SaveChoice{world.path("copy.vk"), SaveType::Project}};
-    w.command(Control::Save);
-    CKT90EXEDlg& again = world.open();
-    emit again.mainMenu()->recentMenu()->aboutToShow();
-    const QList<QAction*> recent = again.mainMenu()->recentMenu()->actions();
-    QCOMPARE(recent.size(), 2);
-    QCOMPARE(recent.at(0)->text(), world.path("copy.vk"));
-    recent.at(1)->trigger();
-    QTRY_VERIFY(QString::fromStdString(world.session->state().fileName()).endsWith("blink_vk1620.vk"));
   }
 };
 
