@@ -42,8 +42,8 @@ OperationState queryUid(OperationRun& run) {
 
 // The operation after the guard admitted it; the device is closed when this returns.
 OperationState runStarted(DeviceOperation op, WorkingState& state, CKT90Driver& driver, const std::string& portName,
-                          OperationOutcome& outcome) {
-  OperationRun run(state, driver, portName, outcome);
+                          const OperationRequest& request, OperationOutcome& outcome) {
+  OperationRun run(state, driver, portName, outcome, request);
   if (op == DeviceOperation::QueryUid) return queryUid(run);
 
   state.setOperationState(OperationState::Running);
@@ -94,7 +94,8 @@ const char* deviceOperationName(DeviceOperation op) {
 }
 
 OperationOutcome runDeviceOperation(DeviceOperation op, WorkingState& state, CKT90Driver& driver,
-                                    const std::string& portName, OperationGuard& guard) {
+                                    const std::string& portName, OperationGuard& guard,
+                                    const OperationRequest& request) {
   OperationOutcome outcome;
   const OperationGuard::Ticket ticket = guard.tryEnter();
   if (!ticket) {
@@ -105,7 +106,7 @@ OperationOutcome runDeviceOperation(DeviceOperation op, WorkingState& state, CKT
   FinishedOperation finished{op, portName, std::chrono::system_clock::now(), {}, {}};
   const auto clock = std::chrono::steady_clock::now();
   state.operationLog().startRecording();
-  outcome.finalState = runStarted(op, state, driver, portName, outcome);
+  outcome.finalState = runStarted(op, state, driver, portName, request, outcome);
   finished.log = state.operationLog().stopRecording();
   finished.duration = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - clock);
   journalOperation(std::move(finished), outcome, state);
