@@ -13,6 +13,7 @@
 #include "core/app/SaveProgramFile.h"
 #include "core/app/ShellState.h"
 #include "core/base/Encoding.h"
+#include "core/base/FileIdentity.h"
 #include "core/base/FileIo.h"
 #include "core/programmer/DeviceOperations.h"
 #include "core/text/Format.h"
@@ -86,6 +87,7 @@ struct DeviceArgs {
   std::string chip;
   std::string out;
   std::vector<ProgrammerArg> programmers;
+  bool allowDowngrade = false;
 
   // The same command for programmer `one` alone.
   DeviceArgs only(const ProgrammerArg& one) const {
@@ -199,7 +201,9 @@ std::string runPrepared(const CommandSpec& spec, const DeviceArgs& args, CliSess
   TerminalHost& host = session.host();
   const std::size_t mark = host.saidCount();
   OperationGuard guard;
-  outcome = runDeviceOperation(spec.op, state, programmer.driver(), programmer.port(), guard);
+  const OperationRequest request{args.allowDowngrade ? FirmwareConsent::AllowDowngrade
+                                                     : FirmwareConsent::RefuseDowngrade};
+  outcome = runDeviceOperation(spec.op, state, programmer.driver(), programmer.port(), guard, request);
   std::string why;
   if (!outcome.started || outcome.finalState == OperationState::Failed) {
     why = host.lastSaidSince(mark);
@@ -227,8 +231,15 @@ std::string runOnProgrammer(const CommandSpec& spec, const DeviceArgs& args, Cli
 void runGangDownload(const CommandSpec& spec, const DeviceArgs& args, CliOptions& options, int& exitCode) {
   std::vector<std::string> names;
   for (const ProgrammerArg& programmer : args.programmers) {
-    if (std::find(names.begin(), names.end(), programmer.name()) != names.end())
-      throw CommandFailure(kExitUsage, "download: " + programmer.name() + " is named twice");
+    // Two spellings of one port or state file are one programmer, named twice.
+    for (const ProgrammerArg& earlier : args.programmers) {
+      if (&earlier == &programmer) break;
+      if (earlier.name() == programmer.name())
+        throw CommandFailure(kExitUsage, "download: " + programmer.name() + " is named twice");
+      if (sameFile(pathFromUtf8(earlier.value), pathFromUtf8(programmer.value)))
+        throw CommandFailure(kExitUsage,
+                             "download: " + earlier.name() + " and " + programmer.name() + " are the same programmer");
+    }
     names.push_back(programmer.name());
   }
   if (std::any_of(args.programmers.begin(), args.programmers.end(), [](const ProgrammerArg& p) { return !p.sim; }))
@@ -267,7 +278,7 @@ void runCommand(const CommandSpec& spec, const DeviceArgs& args, CliOptions& opt
 
 void addPortsCommand(CLI::App& app, CliOptions& options, int& exitCode) {
   auto* ports = app.add_subcommand("ports", "List the serial ports a programmer may sit on");
-  ports->add_flag("--json", options.json, "Print a JSON object");
+  addJsonFlag(*ports, options);
   ports->callback([&options, &exitCode] {
     if (!kHaveSerial) throw CommandFailure(kExitFailed, "this kt90ctl was built without serial ports; use --sim");
     const auto list = serialPorts();
@@ -318,7 +329,8 @@ void addDeviceCommands(CLI::App& app, CliOptions& options, int& exitCode) {
     const bool gang = spec.op == DeviceOperation::Download;
     addProgrammerOption(*command, args, false,
                         gang ? "Serial port of a programmer (COM3, /dev/ttyACM0, a pty); repeat it, or mix it with "
-                               "--sim, to download into several programmers at once"
+                               "--sim, to download into several programmers at once (each once: another spelling "
+                               "or a link of the same port or state file is wrong usage)"
                              : "Serial port of the programmer (COM3, /dev/ttyACM0, a pty)");
     addProgrammerOption(*command, args, true,
                         gang ? "Use an emulated programmer with its state in STATEFILE (locked while in use); may be repeated as --port"
@@ -334,7 +346,14 @@ void addDeviceCommands(CLI::App& app, CliOptions& options, int& exitCode) {
       command->add_option("OUT", args->out, "File to save")->required();
     }
     if (spec.op == DeviceOperation::ReadChip) command->add_option("--chip", args->chip, "Chip model in the socket");
-    command->add_flag("--json", options.json, "Print one JSON object at the end");
+    if (spec.op == DeviceOperation::UpdateFirmware) {
+      command->add_flag("--allow-downgrade", args->allowDowngrade,
+                        "Install the image also when it is older than the programmer's firmware");
+      command->footer(
+          "The log names the programmer's firmware version and the image's. An image older than the\n"
+          "programmer's firmware is refused (exit 1, the programmer untouched) unless --allow-downgrade is given.");
+    }
+    addJsonFlag(*command, options);
     command->callback([spec, args, &options, &exitCode] {
       if (args->programmers.empty()) throw CLI::RequiredError("--port or --sim");
       if (args->programmers.size() == 1)

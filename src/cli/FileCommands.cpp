@@ -1,4 +1,5 @@
 // kt90ctl info, convert and dump: program files opened and saved as the window does.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -74,6 +75,7 @@ Json rollingCodeJson(const ProgramImage& image) {
 Json infoJson(WorkingState& state) {
   ProgramImage& image = state.image();
   Json json = Json::object();
+  json["ok"] = true;
   addImageFields(json, state);
   json["usedWords"] = usedWords(image, state.blankWord());
   json["codeCrc"] = crc16(image.programBytes());
@@ -122,7 +124,7 @@ void addFileCommands(CLI::App& app, CliOptions& options, int& exitCode) {
   info->add_option("FILE", args->input, "Program file (.vk, .hex, .bin, .pro)")->required();
   info->add_option("--chip", args->chip, "Chip model for .hex and .bin files");
   addUnlockOption(info, *args);
-  info->add_flag("--json", options.json, "Print a JSON object");
+  addJsonFlag(*info, options);
   info->callback([&options, &exitCode, args] {
     CliSession session(options, stderr);
     openInto(session, *args);
@@ -145,6 +147,7 @@ void addFileCommands(CLI::App& app, CliOptions& options, int& exitCode) {
   convert->add_option("--download-limit", args->downloadLimit, "Downloads of the file into one programmer");
   convert->add_option("--password", args->password, "Program-file password, up to 8 hexadecimal digits");
   addUnlockOption(convert, *args);
+  addJsonFlag(*convert, options);
   convert->callback([&options, &exitCode, args] {
     SaveType type{};
     if (!saveTypeFromExtension(args->output, type))
@@ -156,6 +159,7 @@ void addFileCommands(CLI::App& app, CliOptions& options, int& exitCode) {
     applyProtection(session.state(), *args);
     if (!saveProgramFile(session.state(), args->output, type))
       throw CommandFailure(kExitFailed, "cannot save " + args->output);
+    if (options.json) printJson({{"ok", true}, {"file", escapeInvalidUtf8(args->output)}});
     exitCode = kExitOk;
   });
 
@@ -164,14 +168,30 @@ void addFileCommands(CLI::App& app, CliOptions& options, int& exitCode) {
   dump->add_option("FILE", args->input, "Program file (.vk, .hex, .bin, .pro)")->required();
   dump->add_option("--chip", args->chip, "Chip model for .hex and .bin files");
   addUnlockOption(dump, *args);
+  addJsonFlag(*dump, options);
   dump->callback([&options, &exitCode, args] {
     CliSession session(options, stderr);
     // A locked file opens in Production mode, whose code view is masked.
-    if (!openInto(session, *args)) {
+    const bool masked = !openInto(session, *args);
+    if (masked) {
       std::fprintf(stderr, "%s is protected by a password: its code is masked; --unlock with the password shows it\n",
                    escapeInvalidUtf8(args->input).c_str());
     }
-    std::printf("%s\n", plainLines(session.host().code()).c_str());
+    const std::string code = plainLines(session.host().code());
+    if (options.json) {
+      Json lines = Json::array();
+      for (std::size_t at = 0; at < code.size();) {
+        const std::size_t end = std::min(code.find('\n', at), code.size());
+        const std::size_t first = code.find_first_not_of("\t ", at);
+        const std::size_t last = code.find_last_not_of(' ', end - 1);
+        if (first < end && last != std::string::npos && last >= first)
+          lines.push_back(code.substr(first, last + 1 - first));
+        at = end + 1;
+      }
+      printJson({{"ok", true}, {"masked", masked}, {"lines", std::move(lines)}});
+    } else {
+      std::printf("%s\n", code.c_str());
+    }
     exitCode = kExitOk;
   });
 }

@@ -1,5 +1,6 @@
 // The commands of the main window: each forwards to the core and shows the result.
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QPointer>
 #include <QProgressBar>
@@ -169,7 +170,8 @@ void CKT90EXEDlg::menuCommand(MenuCommand c) {
       close();
       break;
     case MenuCommand::HelpDocument:
-      openLocalFile(helpDocumentPath(state.programDir()), TextId::HelpDocumentMissing);
+      openLocalFile(helpDocumentPath(state.programDir(), stdstr(QCoreApplication::applicationDirPath())),
+                    TextId::HelpDocumentMissing);
       break;
     case MenuCommand::InstallDriver:
       if (kDriverSetupScript)
@@ -289,7 +291,9 @@ void CKT90EXEDlg::startDeviceOperation(DeviceOperation op, std::function<void(co
   session_.runner().start(
       [op, target, stateFile, outcome, &state, &guard] {
         const std::unique_ptr<DeviceConnection> connection = DeviceConnection::open(target, stateFile, state);
-        *outcome = runDeviceOperation(op, state, connection->driver(), target.portName, guard);
+        // The window asks before a firmware update, naming both versions.
+        *outcome = runDeviceOperation(op, state, connection->driver(), target.portName, guard,
+                                      OperationRequest{FirmwareConsent::AskUser});
         connection->finish(outcome->started);
       },
       [self, outcome, noPort = target.kind == PortTarget::Kind::None, after = std::move(after)] {

@@ -12,7 +12,7 @@
 #include "core/programmer/Commands.h"
 #include "link/SerialDriver.h"
 #include "sim/FdTransport.h"
-#include "sim/FirmwareImage.h"
+#include "sim/FirmwareBody.h"
 #include "wire/Frame.h"
 
 namespace kt90::testing {
@@ -122,7 +122,7 @@ TEST(SimTool, MakesFirmwareImagesItAccepts) {
   ASSERT_EQ(runTool("--make-firmware " + path.string() + " --version 'KT90 V9.9' --firmware-size 512"), 0);
   const auto bytes = readWholeFile(path);
   ASSERT_TRUE(bytes);
-  const auto image = sim::parseFirmwareImage(*bytes);
+  const auto image = parseFirmwareImage(*bytes);
   ASSERT_TRUE(image);
   EXPECT_EQ(image->version, "KT90 V9.9");
   EXPECT_EQ(image->body.size(), 512u);

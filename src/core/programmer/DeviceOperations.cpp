@@ -42,8 +42,8 @@ OperationState queryUid(OperationRun& run) {
 
 // The operation after the guard admitted it; the device is closed when this returns.
 OperationState runStarted(DeviceOperation op, WorkingState& state, CKT90Driver& driver, const std::string& portName,
-                          const OperationGuard& guard, OperationOutcome& outcome) {
-  OperationRun run(state, driver, portName, outcome);
+                          const OperationGuard& guard, const OperationRequest& request, OperationOutcome& outcome) {
+  OperationRun run(state, driver, portName, outcome, request);
   if (op == DeviceOperation::QueryUid) return queryUid(run);
   if (op == DeviceOperation::Download) run.allowCancel(guard);
 
@@ -103,7 +103,8 @@ const char* deviceOperationName(DeviceOperation op) {
 }
 
 OperationOutcome runDeviceOperation(DeviceOperation op, WorkingState& state, CKT90Driver& driver,
-                                    const std::string& portName, OperationGuard& guard) {
+                                    const std::string& portName, OperationGuard& guard,
+                                    const OperationRequest& request) {
   OperationOutcome outcome;
   const OperationGuard::Ticket ticket = guard.tryEnter();
   if (!ticket) {
@@ -114,7 +115,7 @@ OperationOutcome runDeviceOperation(DeviceOperation op, WorkingState& state, CKT
   FinishedOperation finished{op, portName, std::chrono::system_clock::now(), {}, {}};
   const auto clock = std::chrono::steady_clock::now();
   state.operationLog().startRecording();
-  outcome.finalState = runStarted(op, state, driver, portName, guard, outcome);
+  outcome.finalState = runStarted(op, state, driver, portName, guard, request, outcome);
   finished.log = state.operationLog().stopRecording();
   finished.duration = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - clock);
   journalOperation(std::move(finished), outcome, state);

@@ -36,11 +36,13 @@ class DeviceSession {
 // figures it has learnt. The steps of every operation take it.
 class OperationRun {
  public:
-  OperationRun(WorkingState& workingState, CKT90Driver& device, std::string portName, OperationOutcome& outcome)
+  OperationRun(WorkingState& workingState, CKT90Driver& device, std::string portName, OperationOutcome& outcome,
+               const OperationRequest& what = {})
       : state(workingState),
         driver(device),
         language(workingState.language()),
         session(device),
+        request(what),
         portName_(std::move(portName)),
         outcome_(outcome) {}
   const std::string& portName() const { return portName_; }
@@ -49,6 +51,7 @@ class OperationRun {
   CKT90Driver& driver;
   const LanguageId language;
   DeviceSession session;
+  const OperationRequest request;
 
   // Opens the device on the operation's port; message 21 when nothing answers there.
   bool openDevice();

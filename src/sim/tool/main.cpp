@@ -16,7 +16,7 @@
 #include "sim/Emulator.h"
 #include "sim/Faults.h"
 #include "sim/FdServer.h"
-#include "sim/FirmwareImage.h"
+#include "sim/FirmwareBody.h"
 #include "sim/StateStore.h"
 
 namespace {
@@ -75,8 +75,8 @@ std::string faultHelp() {
 }
 
 int makeFirmware(const std::string& path, const std::string& version, std::size_t bodySize) {
-  const kt90::sim::FirmwareImage image{version, kt90::sim::makeFirmwareBody(version, bodySize)};
-  if (!kt90::writeFileAtomically(kt90::pathFromUtf8(path), kt90::sim::encodeFirmwareImage(image))) {
+  const kt90::FirmwareImage image{version, kt90::sim::makeFirmwareBody(version, bodySize)};
+  if (!kt90::writeFileAtomically(kt90::pathFromUtf8(path), kt90::encodeFirmwareImage(image))) {
     std::cerr << "kt90-sim: cannot write " << path << "\n";
     return 1;
   }

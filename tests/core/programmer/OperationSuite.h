@@ -65,7 +65,9 @@ class OperationSuite : public ::testing::Test {
     harness.start(setup);
     tracker = std::make_unique<TrackingDriver>(harness.driver());
   }
-  OperationOutcome run(DeviceOperation op) { return runDeviceOperation(op, *state, *tracker, harness.port(), guard); }
+  OperationOutcome run(DeviceOperation op, const OperationRequest& request = {}) {
+    return runDeviceOperation(op, *state, *tracker, harness.port(), guard, request);
+  }
   std::string msg(TextId id) const { return text(id, kEnglish); }
   template <class... Args>
   std::string msg(TextId id, Args... args) const {

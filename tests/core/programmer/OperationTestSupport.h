@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -16,7 +17,7 @@
 #include "core/base/FileIo.h"
 #include "core/programmer/CKT90Driver.h"
 #include "core/programmer/Commands.h"
-#include "sim/FirmwareImage.h"
+#include "sim/FirmwareBody.h"
 
 namespace kt90::testing {
 
@@ -40,9 +41,13 @@ class RecordingHost : public Host {
     states.push_back(state);
   }
   void setProgress(int percent) override { progress.push_back(percent); }
-  MessageAnswer messageBox(const std::string& text, MessageButtons) override {
+  // A question takes the next of `answers` (none left: Ok, which is no Yes).
+  MessageAnswer messageBox(const std::string& text, MessageButtons buttons) override {
     boxes.push_back(text);
-    return MessageAnswer::Ok;
+    if (buttons == MessageButtons::Ok || answers.empty()) return MessageAnswer::Ok;
+    const MessageAnswer answer = answers.front();
+    answers.pop_front();
+    return answer;
   }
   bool editText(const EntryRequest&, std::string&) override { return false; }
 
@@ -63,6 +68,7 @@ class RecordingHost : public Host {
   std::vector<OperationState> states;
   std::vector<int> progress;
   std::vector<std::string> boxes;
+  std::deque<MessageAnswer> answers;
   std::string code, summary;
 
  private:
@@ -167,7 +173,7 @@ class ProgramDirCopy {
     ASSERT_TRUE(writeFileAtomically(path(relative), bytes));
   }
   void writeFirmware(const std::string& name, const std::string& version, std::size_t bodySize) const {
-    write("Firmware/" + name, sim::encodeFirmwareImage({version, sim::makeFirmwareBody(version, bodySize)}));
+    write("Firmware/" + name, encodeFirmwareImage({version, sim::makeFirmwareBody(version, bodySize)}));
   }
 
  private:
