@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "core/base/AtomicWrite.h"
 #include "core/base/FileIo.h"
 #include "sim/Emulator.h"
 #include "sim/StateStore.h"
@@ -78,7 +79,7 @@ TEST(StateStore, OneUserAtATimeAndDamagedFilesAreRefusedUntouched) {
   EXPECT_EQ(third.open(b, 50ms), "");
   third.close();
 
-  ASSERT_TRUE(writeFileAtomically(path, Bytes{'K', 'T', '9', '0', 'S', 'I', 'M', 0, 2, 0, 0, 0, 'V'}));
+  ASSERT_TRUE(writeFileAtomically(path, Bytes{'K', 'T', '9', '0', 'S', 'I', 'M', 0, 2, 0, 0, 0, 'V'}).ok());
   StateStore damaged(path);
   const std::string error = damaged.open(b, 0ms);
   EXPECT_EQ(error, pathToUtf8(path) + ": torn: the file ends inside a change");

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/base/AtomicWrite.h"
 #include "core/app/OpenProgramFile.h"
 #include "core/app/SaveProgramFile.h"
 #include "core/app/WorkingState.h"
