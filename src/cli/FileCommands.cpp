@@ -2,6 +2,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "cli/ChipJson.h"
 #include "cli/Commands.h"
@@ -13,6 +14,7 @@
 #include "core/progfile/ProtectionInput.h"
 #include "core/progfile/UidBinding.h"
 #include "core/text/Format.h"
+#include "core/text/StringTable.h"
 
 namespace kt90 {
 namespace {
@@ -109,6 +111,19 @@ void applyProtection(WorkingState& state, const FileArgs& args) {
   }
 }
 
+// What convert could not do as asked, said instead of dropped: a password is stored only
+// in a project file with a program limit.
+std::vector<std::string> convertWarnings(WorkingState& state, const FileArgs& args, SaveType type) {
+  std::vector<std::string> warnings;
+  if (args.password.empty() || !state.image().protection.hasPassword()) return warnings;
+  if (type != SaveType::Project) {
+    warnings.push_back(text(TextId::PasswordNotStoredInCode, state.language()));
+  } else if (state.image().head.programLimit() == 0) {
+    warnings.push_back(text(TextId::PasswordNotStoredWithoutLimit, state.language()));
+  }
+  return warnings;
+}
+
 void addUnlockOption(CLI::App* command, FileArgs& args) {
   command->add_option("--unlock", args.unlock, "Password of a protected file (8 hexadecimal digits)");
 }
@@ -145,6 +160,7 @@ void addFileCommands(CLI::App& app, CliOptions& options, int& exitCode) {
   convert->add_option("--download-limit", args->downloadLimit, "Downloads of the file into one programmer");
   convert->add_option("--password", args->password, "Program-file password, up to 8 hexadecimal digits");
   addUnlockOption(convert, *args);
+  convert->add_flag("--json", options.json, "Print a JSON object: the file written and any warnings");
   convert->callback([&options, &exitCode, args] {
     SaveType type{};
     if (!saveTypeFromExtension(args->output, type))
@@ -156,6 +172,16 @@ void addFileCommands(CLI::App& app, CliOptions& options, int& exitCode) {
     applyProtection(session.state(), *args);
     if (!saveProgramFile(session.state(), args->output, type))
       throw CommandFailure(kExitFailed, "cannot save " + args->output);
+    const std::vector<std::string> warnings = convertWarnings(session.state(), *args, type);
+    if (options.json) {
+      Json json = Json::object();
+      json["ok"] = true;
+      json["file"] = session.state().fileName();
+      json["warnings"] = warnings;
+      printJson(json);
+    } else {
+      for (const std::string& warning : warnings) std::fprintf(stderr, "%s\n", warning.c_str());
+    }
     exitCode = kExitOk;
   });
 
