@@ -8,10 +8,11 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "core/base/AtomicWrite.h"
+#include "core/base/FileIo.h"
 #include "core/journal/JournalCsv.h"
 #include "core/journal/JournalFile.h"
 #include "gui/GuiText.h"
@@ -142,9 +143,9 @@ void JournalView::exportCsv() {
   if (file.isEmpty()) return;
   std::vector<JournalRecord> records;
   std::string error = readJournal(path_, filter(0), records);
-  QSaveFile out(file);
-  const QByteArray csv = QByteArray::fromStdString(journalCsv(records));
-  if (error.empty() && !(out.open(QIODevice::WriteOnly) && out.write(csv) == csv.size() && out.commit())) {
+  const std::string csv = journalCsv(records);
+  const ByteView bytes(reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size());
+  if (error.empty() && !writeFileAtomically(pathFromUtf8(stdstr(file)), bytes).ok()) {
     error = formatText(text(TextId::JournalExportFailed, language_), stdstr(file).c_str());
   }
   if (!error.empty()) QMessageBox::warning(this, windowTitle(), qstr(error));
