@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "cli/ChipJson.h"
 #include "cli/Commands.h"
@@ -14,6 +15,7 @@
 #include "core/progfile/ProtectionInput.h"
 #include "core/progfile/UidBinding.h"
 #include "core/text/Format.h"
+#include "core/text/StringTable.h"
 
 namespace kt90 {
 namespace {
@@ -111,6 +113,19 @@ void applyProtection(WorkingState& state, const FileArgs& args) {
   }
 }
 
+// What convert could not do as asked, said instead of dropped: a password is stored only
+// in a project file with a program limit.
+std::vector<std::string> convertWarnings(WorkingState& state, const FileArgs& args, SaveType type) {
+  std::vector<std::string> warnings;
+  if (args.password.empty() || !state.image().protection.hasPassword()) return warnings;
+  if (type != SaveType::Project) {
+    warnings.push_back(text(TextId::PasswordNotStoredInCode, state.language()));
+  } else if (state.image().head.programLimit() == 0) {
+    warnings.push_back(text(TextId::PasswordNotStoredWithoutLimit, state.language()));
+  }
+  return warnings;
+}
+
 void addUnlockOption(CLI::App* command, FileArgs& args) {
   command->add_option("--unlock", args.unlock, "Password of a protected file (8 hexadecimal digits)");
 }
@@ -159,7 +174,16 @@ void addFileCommands(CLI::App& app, CliOptions& options, int& exitCode) {
     applyProtection(session.state(), *args);
     if (!saveProgramFile(session.state(), args->output, type))
       throw CommandFailure(kExitFailed, "cannot save " + args->output);
-    if (options.json) printJson({{"ok", true}, {"file", escapeInvalidUtf8(args->output)}});
+    const std::vector<std::string> warnings = convertWarnings(session.state(), *args, type);
+    if (options.json) {
+      Json json = Json::object();
+      json["ok"] = true;
+      json["file"] = escapeInvalidUtf8(args->output);
+      json["warnings"] = warnings;
+      printJson(json);
+    } else {
+      for (const std::string& warning : warnings) std::fprintf(stderr, "%s\n", warning.c_str());
+    }
     exitCode = kExitOk;
   });
 

@@ -57,6 +57,23 @@ expect_exit 0 "$ctl" --data-dir "$data" convert "$s/blink_vk1620.vk" "$work/p.vk
 expect_exit 0 "$ctl" --data-dir "$data" info "$work/p.vk" --json
 has '"programLimit":50'
 has '"downloadLimit":2'
+# A password a file cannot keep is said, not dropped: on stderr, and in --json "warnings".
+# Columns: output, extra options, warnings expected (y/n).
+while read -r out extra warned; do
+  # shellcheck disable=SC2086
+  expect_exit 0 "$ctl" --data-dir "$data" convert "$s/blink_vk1620.vk" "$work/$out" --password 00C0FFEE $extra
+  if [ "$warned" = y ]; then
+    grep -q "password is not stored" "$work/err" || fail "$out $extra: no warning on stderr"
+  else
+    [ ! -s "$work/err" ] || fail "$out $extra: unexpected warning: $(cat "$work/err")"
+  fi
+  expect_exit 0 "$ctl" --data-dir "$data" convert "$s/blink_vk1620.vk" "$work/$out" --password 00C0FFEE $extra --json
+  if [ "$warned" = y ]; then has '"warnings":\["Warning: the password is not stored'; else has '"warnings":\[\]'; fi
+done <<'EOF2'
+w1.vk --program-limit=0 y
+w2.vk --program-limit=5 n
+w3.hex --chip=VK1620 y
+EOF2
 expect_exit 2 "$ctl" --data-dir "$data" convert "$s/blink_vk1620.vk" "$work/q.vk" --download-limit 300
 expect_exit 2 "$ctl" --data-dir "$data" convert "$s/blink_vk1620.vk" "$work/q.vk" --program-limit 4294967296
 expect_exit 2 "$ctl" --data-dir "$data" convert "$s/blink_vk1620.vk" "$work/q.txt"

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "SimProcess.h"
+#include "core/base/AtomicWrite.h"
 #include "core/base/FileIo.h"
 #include "core/programmer/Commands.h"
 #include "link/SerialDriver.h"
@@ -112,7 +113,7 @@ TEST(SimTool, RefusesBadArgumentsAndBadStateFiles) {
   EXPECT_NE(runTool("--pty --fault bogus"), 0);
   EXPECT_NE(runTool("--pty --uid 1234"), 0);
   const auto bad = std::filesystem::temp_directory_path() / ("kt90-sim-bad-" + std::to_string(::getpid()));
-  ASSERT_TRUE(writeFileAtomically(bad, Bytes{'n', 'o', 'p', 'e'}));
+  ASSERT_TRUE(writeFileAtomically(bad, Bytes{'n', 'o', 'p', 'e'}).ok());
   EXPECT_NE(runTool("--pty --state " + bad.string()), 0);
   std::filesystem::remove(bad);
 }

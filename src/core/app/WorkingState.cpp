@@ -100,6 +100,7 @@ ChipChange WorkingState::changeChip(const std::string& model) {
   profile_.writeString(profile::kChip, model);
   chipInfo_.clearProgramOnReset = !keep;
   if (!keep) clearFileName();
+  projectFileIsOwn_ = false;
   loadChipDefinition(true);
   updateCodeRangeWithWarning();
   chipInfo_.clearProgramOnReset = true;
@@ -111,11 +112,19 @@ ChipChange WorkingState::changeChip(const std::string& model) {
 void WorkingState::setFileName(const std::string& path) {
   fileName_ = path;
   projectPath_ = projectPathFor(path);
+  projectFileIsOwn_ = projectPath_ == path;
 }
 
 void WorkingState::clearFileName() {
   fileName_.clear();
   projectPath_.clear();
+  projectFileIsOwn_ = false;
+}
+
+void WorkingState::adoptProjectFile(const std::string& path) {
+  if (fileName_ == projectPath_) fileName_ = path;
+  projectPath_ = path;
+  projectFileIsOwn_ = true;
 }
 
 void WorkingState::setHeadFlag(std::uint8_t bit, bool on) {

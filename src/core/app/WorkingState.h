@@ -66,6 +66,13 @@ class WorkingState {
   const std::string& projectPath() const { return projectPath_; }
   void setFileName(const std::string& path);  // also sets ProjectPath
   void clearFileName();
+  // Whether the file at ProjectPath is this program's own: the project file that was opened
+  // or saved for the current chip. Otherwise (the .vk beside a HEX, BIN or PRO file, or the
+  // file of the chip before a chip change) the automatic save never overwrites it.
+  bool projectFileIsOwn() const { return projectFileIsOwn_; }
+  // The automatic save wrote the program to `path`: from now on it is the project file, and
+  // the file name too when the file name was the project file.
+  void adoptProjectFile(const std::string& path);
   const std::optional<ProgrammerUid>& connectedUid() const { return connectedUid_; }
   void setConnectedUid(std::optional<ProgrammerUid> uid) { connectedUid_ = uid; }
 
@@ -142,6 +149,7 @@ class WorkingState {
   Bytes shownCode_ = Bytes(ProgramImage::kCodeBytes, 0);
   std::string fileName_;
   std::string projectPath_;
+  bool projectFileIsOwn_ = false;
   std::optional<ProgrammerUid> connectedUid_;
   bool unsavedChanges_ = false;
   JournalStore* journal_ = nullptr;

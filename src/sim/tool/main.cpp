@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/AtomicWrite.h"
 #include "core/base/FileIo.h"
 #include "sim/Emulator.h"
 #include "sim/Faults.h"
@@ -76,8 +77,10 @@ std::string faultHelp() {
 
 int makeFirmware(const std::string& path, const std::string& version, std::size_t bodySize) {
   const kt90::FirmwareImage image{version, kt90::sim::makeFirmwareBody(version, bodySize)};
-  if (!kt90::writeFileAtomically(kt90::pathFromUtf8(path), kt90::encodeFirmwareImage(image))) {
-    std::cerr << "kt90-sim: cannot write " << path << "\n";
+  const kt90::AtomicWriteOutcome written =
+      kt90::writeFileAtomically(kt90::pathFromUtf8(path), kt90::encodeFirmwareImage(image));
+  if (!written.ok()) {
+    std::cerr << "kt90-sim: cannot write " << path << ": " << written.problem << "\n";
     return 1;
   }
   return 0;

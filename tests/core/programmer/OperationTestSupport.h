@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/AtomicWrite.h"
 #include "core/app/Host.h"
 #include "core/base/FileIo.h"
 #include "core/programmer/CKT90Driver.h"
@@ -170,7 +171,7 @@ class ProgramDirCopy {
   std::filesystem::path path(const std::string& relative) const { return root_ / pathFromUtf8(relative); }
   void write(const std::string& relative, ByteView bytes) const {
     std::filesystem::create_directories(path(relative).parent_path());
-    ASSERT_TRUE(writeFileAtomically(path(relative), bytes));
+    ASSERT_TRUE(writeFileAtomically(path(relative), bytes).ok());
   }
   void writeFirmware(const std::string& name, const std::string& version, std::size_t bodySize) const {
     write("Firmware/" + name, encodeFirmwareImage({version, sim::makeFirmwareBody(version, bodySize)}));
