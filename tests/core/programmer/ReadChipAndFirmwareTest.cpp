@@ -90,7 +90,7 @@ TEST_F(Ops, ProgrammerWithoutAnImageFailsWithItsPathLines) {
 
 TEST_F(Ops, HardwareTestSelectionComesFromHwTestIni) {
   start(prepared([](sim::Emulator& e) { e.selfTestFailures = 0xFFFFFFFF; }));
-  EXPECT_EQ(run(DeviceOperation::HardwareTest).figure("hardwareResult"), "0x002FFD7B");
+  EXPECT_EQ(run(DeviceOperation::HardwareTest).hardwareResult, 0x002FFD7Bu);
   const std::string ini = "[HwTest]\r\nFlag=0x80\r\n";
   dir.write("HwTest.ini", ByteView(reinterpret_cast<const std::uint8_t*>(ini.data()), ini.size()));
   EXPECT_EQ(run(DeviceOperation::HardwareTest).finalState, OperationState::Failed);
