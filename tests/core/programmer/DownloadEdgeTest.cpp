@@ -126,6 +126,19 @@ TEST_F(Ops, DebuggerRepliesThatNeverCome) {
   EXPECT_TRUE(tracker->closedEveryTime());
 }
 
+// A debugger-type programmer that programs another serial than the one reserved for it
+// must not pass: that chip's serial may belong to another programmer's block.
+TEST_F(Ops, DebuggerReportingAnotherSerialThanTheReservedFails) {
+  start(withVersion("KT90DB V5.2"));
+  setRollingCode(state->image(), 1);
+  MemoryLedger memory;
+  ledger = &memory;
+  scriptReplies(CMD_PROGRAM, {{0x00}, {0x00}, {0x35, 0x12, 0x00, 0x00}});
+  const auto outcome = run(DeviceOperation::Download);
+  EXPECT_EQ(outcome.finalState, OperationState::Failed);
+  EXPECT_EQ(host.log.back(), msg(TextId::SerialReportedMismatch, 0x1235ull, 0x1234ull));
+}
+
 TEST_F(Ops, VersionReplyWithoutItsEndIsBounded) {
   start();
   scriptReplies(CMD_GET_VERSION, {Bytes(32, 'A')});
