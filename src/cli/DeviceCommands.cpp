@@ -12,7 +12,7 @@
 
 #include "cli/Commands.h"
 #include "connect/ProgrammerConnection.h"
-#include "connect/SerialDriverFactory.h"
+#include "connect/SerialPorts.h"
 #include "cli/DeviceJson.h"
 #include "cli/Gang.h"
 #include "cli/Json.h"
@@ -126,7 +126,7 @@ DownloadPlan planDownload(const DeviceArgs& args, CliSession& session, bool jour
 std::string runPrepared(const CommandSpec& spec, const DeviceArgs& args, const ProgrammerTarget& target,
                         const DownloadPlan& plan, CliSession& session, SaveType outType, OperationOutcome& outcome) {
   const bool emulated = target.kind == ProgrammerTarget::Kind::Emulator;
-  if (!emulated && !serialPortsAvailable())
+  if (!emulated && !haveSerialPorts())
     throw CommandFailure(kExitUsage, "this kt90ctl was built without serial ports; use --sim");
   // The state file is this process's from before it is read until the command ends; one
   // that cannot be used is a failure, not a usage error.
@@ -233,17 +233,17 @@ void addPortsCommand(CLI::App& app, CliOptions& options, int& exitCode) {
   auto* ports = app.add_subcommand("ports", "List the serial ports a programmer may sit on");
   ports->add_flag("--json", options.json, "Print a JSON object");
   ports->callback([&options, &exitCode] {
-    if (!serialPortsAvailable())
+    if (!haveSerialPorts())
       throw CommandFailure(kExitFailed, "this kt90ctl was built without serial ports; use --sim");
-    const auto list = programmerPortList();
+    const auto list = listSerialPorts();
     if (options.json) {
       Json json;
       json["ok"] = true;
       json["ports"] = Json::array();
-      for (const auto& [name, friendly] : list) json["ports"].push_back({{"port", name}, {"name", friendly}});
+      for (const SerialPortListing& port : list) json["ports"].push_back({{"port", port.port}, {"name", port.name}});
       printJson(json);
     } else {
-      for (const auto& [name, friendly] : list) std::printf("%s\t%s\n", name.c_str(), friendly.c_str());
+      for (const SerialPortListing& port : list) std::printf("%s\t%s\n", port.port.c_str(), port.name.c_str());
     }
     exitCode = kExitOk;
   });

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "connect/SerialDriverFactory.h"
+#include "connect/SerialPorts.h"
 #include "core/base/FileIo.h"
 #include "sim/Emulator.h"
 #include "sim/SimDriver.h"

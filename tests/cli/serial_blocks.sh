@@ -132,6 +132,30 @@ for name in ("open.vk", "limited.vk"):
 assert len({r["port"] for r in records if r["port"].startswith("sim:")}) == 8
 PY
 
+# Collecting with --after while a slow download runs: every record once, the slow one too
+# (its time is its start, long before it is stored).
+"$sim" --pty --latency-ms 3 --state "$work/slow.state" </dev/null >"$work/slow.out" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/slow.out" ] && break; sleep 0.1; done
+kt download "$sample" --port "$(head -1 "$work/slow.out")" >/dev/null 2>&1 &
+slow=$!
+last=$(kt journal --json | python3 -c 'import json,sys; r=json.load(sys.stdin); print(r[-1]["id"] if r else 0)')
+: >"$work/collected"
+collect() {
+  kt journal --json --after "$last" >"$work/batch.json" || fail "journal --after"
+  python3 -c 'import json,sys; [print(r["id"]) for r in json.load(open(sys.argv[1]))]' "$work/batch.json" >>"$work/collected"
+  [ -s "$work/collected" ] && last=$(tail -1 "$work/collected")
+}
+while kill -0 "$slow" 2>/dev/null; do
+  kt uid --sim "$work/quick.state" >/dev/null
+  collect
+done
+wait "$slow" || fail "slow download"
+collect
+sort -n "$work/collected" | uniq -d | grep -q . && fail "--after collected a record twice"
+kt journal --json | python3 -c 'import json,sys; [print(r["id"]) for r in json.load(sys.stdin)]' | tail -n "$(wc -l <"$work/collected")" |
+  cmp -s - <(sort -n "$work/collected") || fail "--after lost records"
+
 # Journal off: one programmer downloads with a warning, a gang is refused.
 "$ctl" --data-dir "$data" --journal off download "$work/open.vk" --sim "$work/off.state" >"$work/off.out" 2>&1 ||
   fail "journal off, one programmer: $(cat "$work/off.out")"

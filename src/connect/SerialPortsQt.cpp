@@ -1,7 +1,6 @@
-// Serial ports through the Qt serial link.
 #include <QCoreApplication>
 
-#include "connect/SerialDriverFactory.h"
+#include "connect/SerialPorts.h"
 #include "link/PortAccess.h"
 #include "link/PortList.h"
 #include "link/SerialDriver.h"
@@ -13,14 +12,14 @@ namespace {
 // Serial ports want a Qt application object in the process; a window already has one.
 void ensureQtApplication() {
   static int argc = 1;
-  static char name[] = "kt90";
+  static char name[] = "kt90ctl";
   static char* argv[] = {name, nullptr};
   if (!QCoreApplication::instance()) static QCoreApplication app(argc, argv);
 }
 
 }  // namespace
 
-bool serialPortsAvailable() { return true; }
+bool haveSerialPorts() { return true; }
 
 void prepareSerialPorts() { ensureQtApplication(); }
 
@@ -29,10 +28,11 @@ std::unique_ptr<CKT90Driver> makeSerialDriver() {
   return std::make_unique<link::SerialDriver>();
 }
 
-std::vector<std::pair<std::string, std::string>> programmerPortList() {
+std::vector<SerialPortListing> listSerialPorts() {
   ensureQtApplication();
-  std::vector<std::pair<std::string, std::string>> ports;
-  for (const link::SerialPortEntry& entry : link::programmerPorts()) ports.emplace_back(entry.portName, entry.friendlyName());
+  std::vector<SerialPortListing> ports;
+  for (const link::SerialPortEntry& entry : link::programmerPorts())
+    ports.push_back({entry.portName, entry.friendlyName(), entry.vendorId, entry.productId});
   return ports;
 }
 
