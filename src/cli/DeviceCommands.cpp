@@ -48,9 +48,6 @@ std::function<std::string()> portProblem(const ProgrammerConnection& connection,
   };
 }
 
-// Where downloads reserve serials: the journal; none while it is off.
-JournalStore* serialLedger(WorkingState&) { return nullptr; }
-
 // What every programmer of one download shares: the file as the journal names it, whether
 // each saves the project file, and the serials a stand-alone programmer takes.
 struct DownloadPlan {
@@ -142,7 +139,7 @@ std::string runPrepared(const CommandSpec& spec, const DeviceArgs& args, const P
     request.programFile = plan.programFile;
     request.saveProjectFile = plan.saveProjectFile;
     request.serialCount = plan.serialCount;
-    request.serialLedger = serialLedger(state);
+    request.serialLedger = state.journal();
   }
   const std::size_t mark = host.saidCount();
   OperationGuard guard;

@@ -38,11 +38,14 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"en", "zh"}));
   app.add_option("--journal", options.journal,
                  "Production journal file, or \"off\" (default: journal.sqlite in the user's data folder)");
+  app.add_flag("--journal-strict", options.journalStrict,
+               "An operation whose record cannot be stored in the journal fails");
   int exitCode = kt90::kExitOk;
   kt90::addChipCommands(app, options, exitCode);
   kt90::addFileCommands(app, options, exitCode);
   kt90::addDeviceCommands(app, options, exitCode);
   kt90::addJournalCommand(app, options, exitCode);
+  kt90::addSerialsCommand(app, options, exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

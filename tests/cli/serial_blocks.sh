@@ -73,10 +73,12 @@ done
 alone_ports=("${ports[@]}")
 
 # Eight processes at once on one journal, each on an emulated programmer of its own.
+downloads=()
 for i in 1 2 3 4 5 6 7 8; do
   kt download "$work/open.vk" --sim "$work/p$i.state" --serials 10 --json >"$work/proc$i.json" 2>"$work/proc$i.err" &
+  downloads+=($!)
 done
-wait
+wait "${downloads[@]}"
 kt journal --json >"$work/records.json" || fail "journal"
 
 python3 - "$work" "$(realpath "$work/open.vk")" "$(realpath "$work/limited.vk")" <<'PY' || fail "serials"
@@ -123,7 +125,7 @@ blocks.sort()
 for (a, b), (c, d) in zip(blocks, blocks[1:]):
     assert b < c, ((a, b), (c, d))
 # The journal: the same blocks, and a gang's records name the file and four ports.
-records = [r for r in json.load(open(f"{work}/records.json")) if r["operation"] == "download"]
+records = [r for r in json.load(open(f"{work}/records.json"))["records"] if r["operation"] == "download"]
 assert sorted((r["serialFirst"], r["serialLast"]) for r in records if r["serialFirst"] is not None) == blocks
 for name in ("open.vk", "limited.vk"):
     ones = [r for r in records if r["file"].endswith(name) and r["port"].startswith("/dev/")]
@@ -139,11 +141,12 @@ pids+=($!)
 for _ in $(seq 50); do [ -s "$work/slow.out" ] && break; sleep 0.1; done
 kt download "$sample" --port "$(head -1 "$work/slow.out")" >/dev/null 2>&1 &
 slow=$!
-last=$(kt journal --json | python3 -c 'import json,sys; r=json.load(sys.stdin); print(r[-1]["id"] if r else 0)')
+ids() { python3 -c 'import json,sys; [print(r["id"]) for r in json.load(sys.stdin)["records"]]'; }
+last=$(kt journal --json | ids | tail -1)
 : >"$work/collected"
 collect() {
   kt journal --json --after "$last" >"$work/batch.json" || fail "journal --after"
-  python3 -c 'import json,sys; [print(r["id"]) for r in json.load(open(sys.argv[1]))]' "$work/batch.json" >>"$work/collected"
+  ids <"$work/batch.json" >>"$work/collected"
   [ -s "$work/collected" ] && last=$(tail -1 "$work/collected")
 }
 while kill -0 "$slow" 2>/dev/null; do
@@ -153,7 +156,7 @@ done
 wait "$slow" || fail "slow download"
 collect
 sort -n "$work/collected" | uniq -d | grep -q . && fail "--after collected a record twice"
-kt journal --json | python3 -c 'import json,sys; [print(r["id"]) for r in json.load(sys.stdin)]' | tail -n "$(wc -l <"$work/collected")" |
+kt journal --json | ids | tail -n "$(wc -l <"$work/collected")" |
   cmp -s - <(sort -n "$work/collected") || fail "--after lost records"
 
 # Journal off: one programmer downloads with a warning, a gang is refused.

@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "core/journal/JournalFile.h"
+#include "core/journal/JournalStore.h"
 #include "core/journal/JournalTime.h"
 #include "gui/JournalView.h"
 #include "gui/support/GuiWorld.h"
@@ -20,7 +20,7 @@ using namespace kt90::gui;
 namespace {
 
 void fillJournal(const std::string& path) {
-  JournalFile journal(path);
+  const auto journal = openJournalStore(path, JournalAccess::Append).store;
   const auto now = std::chrono::system_clock::now();
   const char* ports[] = {"/dev/ttyACM0", "/dev/ttyACM1", "/dev/ttyACM2"};
   for (int i = 0; i < 12; ++i) {
@@ -39,7 +39,7 @@ void fillJournal(const std::string& path) {
       r.fileChecksum = 0x8BF2;
       if (r.passed) r.rollingCode = QStringLiteral("%1").arg(0x1234 + i, 8, 16, QChar('0')).toUpper().toStdString();
     }
-    QVERIFY(journal.append(r).empty());
+    QVERIFY(journal->append(r).stored());
   }
 }
 
@@ -59,8 +59,8 @@ class JournalViewTest : public QObject {
       auto* table = view.findChild<QTableWidget*>();
       auto combos = view.findChildren<QComboBox*>();
       QCOMPARE(table->rowCount(), 12);
-      QCOMPARE(table->item(0, 1)->text(), QString("stats"));
-      QVERIFY(table->item(0, 0)->text() > table->item(11, 0)->text());
+      QCOMPARE(table->item(0, 2)->text(), QString("stats"));
+      QVERIFY(table->item(0, 1)->text() > table->item(11, 1)->text());
       combos[0]->setCurrentIndex(2);  // failed
       QCOMPARE(table->rowCount(), 2);
       combos[1]->setCurrentText("/dev/ttyACM1");

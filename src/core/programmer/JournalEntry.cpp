@@ -42,6 +42,8 @@ JournalRecord journalRecord(FinishedOperation&& finished, const OperationRequest
   record.programmerUid = outcome.uid;
   record.firmwareVersion = outcome.firmwareVersion.value_or(std::string());
   record.rollingCode = outcome.rollingCode;
+  record.serialFirst = outcome.serialFirst;
+  record.serialLast = outcome.serialLast;
   if (outcome.counters) {
     record.countersTotal = outcome.counters->total;
     record.countersSuccesses = outcome.counters->successes;

@@ -28,6 +28,7 @@ struct OperationOutcome {
   std::optional<ProductionCounters> counters;
   std::optional<std::uint32_t> hardwareResult;  // the self-tests' answer
   std::string reason;                           // why it failed: the last line it logged
+  std::string journalLoss;                      // why its record is not in the journal; empty when it is (or it is off)
 };
 
 }  // namespace kt90
