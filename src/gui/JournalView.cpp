@@ -42,10 +42,10 @@ QString failureReason(const JournalRecord& r) {
 }
 
 QStringList cells(const JournalRecord& r) {
-  return {QString::number(r.id), qstr(r.time),          qstr(r.operation),       qstr(r.port),
-          qstr(resultName(r.passed)), failureReason(r), qstr(r.programmerUid),    qstr(r.firmwareVersion),
-          qstr(r.model),         hex4(r.fileChecksum),  qstr(r.rollingCode),     serial(r.serialFirst),
-          serial(r.serialLast),  qstr(r.file),          QString::number(r.durationMs)};
+  return {QString::number(r.id),     qstr(r.time),          qstr(r.operation),     qstr(r.port),
+          qstr(resultName(r.passed)), qstr(r.model),        hex4(r.fileChecksum),  qstr(r.rollingCode),
+          serial(r.serialFirst),     serial(r.serialLast),  failureReason(r),      qstr(r.programmerUid),
+          qstr(r.firmwareVersion),   qstr(r.file),          QString::number(r.durationMs)};
 }
 
 QDateEdit* dateEdit(QDate date) {
@@ -98,12 +98,14 @@ JournalView::JournalView(const std::string& location, LanguageId language, QWidg
   table_->horizontalHeader()->setStretchLastSection(true);
   table_->setToolTip(qtext(TextId::JournalDoubleClickHint, language));
   status_ = new QLabel;
+  status_->setObjectName(QStringLiteral("journalStatus"));
+  status_->setWordWrap(true);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(filters);
   layout->addWidget(table_);
   layout->addWidget(status_);
-  resize(1100, 520);
+  resize(1280, 560);
 
   connect(refreshButton, &QPushButton::clicked, this, &JournalView::refresh);
   connect(exportButton, &QPushButton::clicked, this, &JournalView::exportCsv);
