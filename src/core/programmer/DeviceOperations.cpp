@@ -53,9 +53,10 @@ bool portUsable(OperationRun& run) {
 
 // The operation after the guard admitted it; the device is closed when this returns.
 OperationState runStarted(const OperationRequest& request, WorkingState& state, CKT90Driver& driver,
-                          OperationOutcome& outcome) {
+                          const OperationGuard& guard, OperationOutcome& outcome) {
   OperationRun run(state, driver, request, outcome);
   if (request.op == DeviceOperation::QueryUid) return portUsable(run) ? queryUid(run) : OperationState::Failed;
+  if (request.op == DeviceOperation::Download) run.allowCancel(guard);
 
   state.setOperationState(OperationState::Running);
   state.host().setProgress(0);
@@ -127,7 +128,7 @@ OperationOutcome runDeviceOperation(const OperationRequest& request, WorkingStat
   FinishedOperation finished{std::chrono::system_clock::now(), {}, {}};
   const auto clock = std::chrono::steady_clock::now();
   state.operationLog().startRecording();
-  outcome.finalState = runStarted(request, state, driver, outcome);
+  outcome.finalState = runStarted(request, state, driver, guard, outcome);
   finished.log = state.operationLog().stopRecording();
   finished.duration = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - clock);
   if (outcome.finalState == OperationState::Failed) outcome.reason = lastLine(finished.log);

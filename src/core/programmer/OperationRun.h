@@ -4,6 +4,7 @@
 
 #include "core/app/WorkingState.h"
 #include "core/programmer/CKT90Driver.h"
+#include "core/programmer/OperationGuard.h"
 #include "core/programmer/OperationOutcome.h"
 #include "core/programmer/OperationRequest.h"
 #include "core/text/Format.h"
@@ -74,7 +75,12 @@ class OperationRun {
   // Waits on the calling thread (the 200 ms settle times of the chip and the record).
   void pause(std::uint32_t milliseconds);
 
+  // An operation that may stop on request watches its guard's cancel request.
+  void allowCancel(const OperationGuard& guard) { cancel_ = &guard; }
+  bool cancelRequested() const { return cancel_ && cancel_->cancelRequested(); }
+
  private:
+  const OperationGuard* cancel_ = nullptr;
   std::uint32_t progressRange_ = 0;
 };
 
