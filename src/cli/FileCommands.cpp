@@ -11,6 +11,7 @@
 #include "core/app/ProgramPaths.h"
 #include "core/app/SaveProgramFile.h"
 #include "core/base/Encoding.h"
+#include "core/editors/RollingCodeEditorModel.h"
 #include "core/progfile/Crc16.h"
 #include "core/progfile/ProtectionInput.h"
 #include "core/progfile/UidBinding.h"
@@ -25,11 +26,14 @@ struct FileArgs {
   std::string output;
   std::string chip;
   std::string programLimit;
+  std::string rollingCode;
   std::string downloadLimit;
   std::string password;
   std::string unlock;
 
-  bool changesProtection() const { return !programLimit.empty() || !downloadLimit.empty() || !password.empty(); }
+  bool changesProtection() const {
+    return !programLimit.empty() || !downloadLimit.empty() || !password.empty() || !rollingCode.empty();
+  }
 };
 
 std::string plainLines(const std::string& text) {
@@ -126,6 +130,36 @@ std::vector<std::string> convertWarnings(WorkingState& state, const FileArgs& ar
   return warnings;
 }
 
+// Applies --rolling-code START:STEP:ADDR[,ADDR...] (hexadecimal, as the rolling-code dialog
+// takes them; one address per serial byte, RETLW) through the dialog's own checks.
+void applyRollingCode(WorkingState& state, const FileArgs& args) {
+  if (args.rollingCode.empty()) return;
+  const std::string usage = "--rolling-code takes START:STEP:ADDR[,ADDR...] in hexadecimal, 1 to 8 addresses";
+  const std::size_t first = args.rollingCode.find(':');
+  const std::size_t second = first == std::string::npos ? first : args.rollingCode.find(':', first + 1);
+  if (second == std::string::npos) throw CommandFailure(kExitUsage, usage);
+  const std::string start = args.rollingCode.substr(0, first);
+  RollingCodeEntry entry;
+  entry.enabled = true;
+  entry.retlwChecked = true;
+  entry.step = args.rollingCode.substr(first + 1, second - first - 1);
+  std::string addresses = args.rollingCode.substr(second + 1);
+  entry.length = 0;
+  for (std::size_t at = 0; at <= addresses.size() && entry.length < kRollingMaxColumns;) {
+    const std::size_t comma = std::min(addresses.find(',', at), addresses.size());
+    entry.address[entry.length++] = addresses.substr(at, comma - at);
+    at = comma + 1;
+  }
+  const bool hex = !start.empty() && start.size() <= 16 && start.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+  if (!hex || entry.step.empty() || entry.length == 0) throw CommandFailure(kExitUsage, usage);
+  const std::uint64_t serial = std::stoull(start, nullptr, 16);
+  for (int i = 0; i < entry.length; ++i) entry.data[i] = formatText("%02X", static_cast<unsigned>((serial >> (8 * i)) & 0xFF));
+  ProgramImage& image = state.image();
+  RollingCodeEditorModel model(image.head, image.rolCode);
+  if (const auto refusal = model.accept(entry, state.language())) throw CommandFailure(kExitUsage, *refusal);
+  model.writeBack(image.head, image.rolCode);
+}
+
 void addUnlockOption(CLI::App* command, FileArgs& args) {
   command->add_option("--unlock", args.unlock, "Password of a protected file (8 hexadecimal digits)");
 }
@@ -161,6 +195,10 @@ void addFileCommands(CLI::App& app, CliOptions& options, int& exitCode) {
   convert->add_option("--program-limit", args->programLimit, "Chips the programmer may program (0: no limit)");
   convert->add_option("--download-limit", args->downloadLimit, "Downloads of the file into one programmer");
   convert->add_option("--password", args->password, "Program-file password, up to 8 hexadecimal digits");
+  convert->add_option("--rolling-code", args->rollingCode,
+                      "Turn the rolling code on: starting serial, step and one program address per serial byte, "
+                      "hexadecimal (RETLW)")
+      ->type_name("START:STEP:ADDR[,ADDR...]");
   addUnlockOption(convert, *args);
   addJsonFlag(*convert, options);
   convert->callback([&options, &exitCode, args] {
@@ -172,6 +210,7 @@ void addFileCommands(CLI::App& app, CliOptions& options, int& exitCode) {
     if (!unlocked && (type != SaveType::Project || args->changesProtection()))
       throw CommandFailure(kExitFailed, lockedFileText(args->input));
     applyProtection(session.state(), *args);
+    applyRollingCode(session.state(), *args);
     if (!saveProgramFile(session.state(), args->output, type))
       throw CommandFailure(kExitFailed, "cannot save " + args->output);
     const std::vector<std::string> warnings = convertWarnings(session.state(), *args, type);

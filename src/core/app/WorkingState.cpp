@@ -153,8 +153,20 @@ void WorkingState::showImageSummary() {
   if (summary.codeRange && summary.codeRange->overflow) {
     host_.messageBox(formatText(text(TextId::CodeOverflow, language_), summary.usedWords), MessageButtons::Ok);
   }
-  host_.showSummary(summary.text);
+  host_.showSummary(summary.text + serialBlockLine());
   setOperationState(OperationState::Ready);
+}
+
+std::string WorkingState::serialBlockLine() const {
+  if (!serialBlock_) return {};
+  return formatText(text(TextId::SummaryLastSerialBlock, language_),
+                    static_cast<unsigned long long>(serialBlock_->first),
+                    static_cast<unsigned long long>(serialBlock_->second));
+}
+
+void WorkingState::showSerialBlock(std::uint64_t first, std::uint64_t last) {
+  serialBlock_.emplace(first, last);
+  host_.showSummary(imageSummaryText(image_, chipInfo_.bitWidth, language_).text + serialBlockLine());
 }
 
 void WorkingState::showReadSummary(HeadArea& headCopy, const Bytes& readCode) {

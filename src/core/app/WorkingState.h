@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,9 @@ class WorkingState {
   void showCode(const Bytes& code);
   void showImageCode() { showCode(image_.code()); }
   void showImageSummary();
+  // The block of serials the last download reserved, shown below the image's summary from
+  // now on (shown again at once, the operation state untouched).
+  void showSerialBlock(std::uint64_t first, std::uint64_t last);
   void showReadSummary(HeadArea& headCopy, const Bytes& readCode);
   void setOperationState(OperationState state);
   // "<short chip name>-%04X" of the signature, the Ready state's label.
@@ -130,6 +134,7 @@ class WorkingState {
   OperationLogHost& operationLog() { return host_; }
 
  private:
+  std::string serialBlockLine() const;
   void fillChipList();
 
   OperationLogHost host_;
@@ -154,6 +159,7 @@ class WorkingState {
   bool unsavedChanges_ = false;
   JournalStore* journal_ = nullptr;
   bool journalStrict_ = false;
+  std::optional<std::pair<std::uint64_t, std::uint64_t>> serialBlock_;
 };
 
 }  // namespace kt90

@@ -163,8 +163,8 @@ OperationState runFirmwareUpdate(OperationRun& run) {
   }
   run.log(TextId::FirmwareRecordDone);
   if (imageVersion) {
-    run.addFigure("previousFirmwareVersion", version);
-    run.addFigure("firmwareVersion", *imageVersion);
+    run.outcome.previousFirmwareVersion = version;
+    run.outcome.firmwareVersion = *imageVersion;
   }
   return OperationState::Passed;
 }

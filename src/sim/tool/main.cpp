@@ -110,7 +110,11 @@ int main(int argc, char** argv) {
   std::vector<std::string> faults;
   bool keepChip = false;
   std::size_t firmwareSize = 16384;
-  app.add_flag("--pty", pty, "create a pseudo-terminal, print its path as the first line and serve on it");
+  app.add_flag("--pty", pty,
+               "create a pseudo-terminal, print its path as the first line and serve on it; a line \"start N\" "
+               "on standard input presses the stand-alone start key N times: N chips are programmed with the "
+               "stored program, each printing \"ROL_CODE:\" and serial bytes 0-3 in hexadecimal, \"PASSED\" "
+               "without a rolling code, or \"FAILED:\" and the result code");
   app.add_option("--state", statePath,
                  "keep the programmer's state in FILE (loaded when it exists, saved before each reply); "
                  "one process at a time")
@@ -196,6 +200,8 @@ int main(int argc, char** argv) {
   std::cout << ::ttyname(slave) << std::endl;
   kt90::sim::tightenTimerSlack();
   kt90::sim::FdServer server(emulator, master, store ? &*store : nullptr);
+  // The start key of a stand-alone programmer, pressed by "start N" lines on standard input.
+  server.attachConsole(STDIN_FILENO, STDOUT_FILENO);
   const auto end = server.serve(stopPipe[0]);
   ::close(master);
   ::close(slave);

@@ -84,11 +84,11 @@ TEST_F(Ops, FirmwareUpdateWeighsTheImageAgainstTheProgrammersVersion) {
     start(withVersion(c.programmer));
     dir.writeFirmware("KT90_5_0.bin", c.image, 1000);
     if (c.consent == C::AskUser) host.answers = {c.answer};
-    const OperationOutcome outcome = run(DeviceOperation::UpdateFirmware, OperationRequest{c.consent});
+    const OperationOutcome outcome = run(DeviceOperation::UpdateFirmware, c.consent);
     EXPECT_TRUE(host.logContains(msg(TextId::FirmwareVersions, c.programmer, c.image)));
     EXPECT_EQ(outcome.finalState, c.installed ? OperationState::Passed : OperationState::Failed);
     EXPECT_EQ(tracker->writes > 0, c.installed);
-    EXPECT_EQ(outcome.figure("firmwareVersion"), c.installed ? c.image : c.programmer);
+    EXPECT_EQ(outcome.firmwareVersion.value_or(""), c.installed ? c.image : c.programmer);
     EXPECT_EQ(emulator().versionText(), c.installed ? c.image : c.programmer);
     if (c.consent == C::AskUser) {
       ASSERT_EQ(host.boxes.size(), 1u);
@@ -132,7 +132,7 @@ TEST_F(Ops, ProgrammerWithoutAnImageFailsWithItsPathLines) {
 
 TEST_F(Ops, HardwareTestSelectionComesFromHwTestIni) {
   start(prepared([](sim::Emulator& e) { e.selfTestFailures = 0xFFFFFFFF; }));
-  EXPECT_EQ(run(DeviceOperation::HardwareTest).figure("hardwareResult"), "0x002FFD7B");
+  EXPECT_EQ(run(DeviceOperation::HardwareTest).hardwareResult, 0x002FFD7Bu);
   const std::string ini = "[HwTest]\r\nFlag=0x80\r\n";
   dir.write("HwTest.ini", ByteView(reinterpret_cast<const std::uint8_t*>(ini.data()), ini.size()));
   EXPECT_EQ(run(DeviceOperation::HardwareTest).finalState, OperationState::Failed);
