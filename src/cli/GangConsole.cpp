@@ -1,6 +1,7 @@
 #include "cli/GangConsole.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace kt90 {
 
@@ -23,10 +24,11 @@ const char* shownState(OperationState state) {
 constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
 
 std::string bar(int percent) {
-  const std::size_t filled = static_cast<std::size_t>(percent / 5);
-  const std::string number = std::to_string(percent);
-  return "[" + std::string(filled, '#') + std::string(20 - filled, ' ') + "] " + std::string(3 - number.size(), ' ') +
-         number + "%";
+  percent = std::clamp(percent, 0, 100);
+  char text[32];
+  std::snprintf(text, sizeof text, "[%-20s] %3d%%", std::string(static_cast<std::size_t>(percent / 5), '#').c_str(),
+                percent);
+  return text;
 }
 
 }  // namespace
