@@ -22,8 +22,8 @@ inline std::string freshPostgresSchema(const std::string& server) {
   std::string schema = ("t" + std::to_string(::getpid()) + "_" + info->name()).substr(0, 60);
   std::transform(schema.begin(), schema.end(), schema.begin(),
                  [](unsigned char c) { return std::isalnum(c) ? static_cast<char>(std::tolower(c)) : '_'; });
-  const std::string command =
-      "psql -q '" + server + "' -c 'SET client_min_messages = warning; DROP SCHEMA IF EXISTS " + schema + " CASCADE; CREATE SCHEMA " + schema + "'";
+  const std::string command = "psql -q '" + server + "' -c 'SET client_min_messages = warning; DROP SCHEMA IF EXISTS " +
+                              schema + " CASCADE; CREATE SCHEMA " + schema + "'";
   if (std::system(command.c_str()) != 0) return {};
   return server + (server.find('?') == std::string::npos ? "?" : "&") + "options=-csearch_path%3D" + schema;
 }

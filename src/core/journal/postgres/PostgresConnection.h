@@ -61,8 +61,7 @@ class Connection {
   void close();
 
   // Runs `sql`: several statements when `params` is empty, else one with $1, $2 ...
-  Outcome exec(const std::string& sql, const std::vector<Param>& params, Result* result,
-               Clock::time_point deadline);
+  Outcome exec(const std::string& sql, const std::vector<Param>& params, Result* result, Clock::time_point deadline);
   Outcome exec(const std::string& sql, Clock::time_point deadline) { return exec(sql, {}, nullptr, deadline); }
 
  private:

@@ -118,46 +118,49 @@ std::string PostgresJournalStore::reach(Clock::time_point deadline) {
 
 JournalAppend PostgresJournalStore::append(const JournalRecord& record) {
   const std::lock_guard lock(mutex_);
-  return insert(record, std::nullopt, Clock::now() + kWriteBudget);
+  return insert(record, std::nullopt, std::nullopt, Clock::now() + kWriteBudget);
 }
 
-JournalAppend PostgresJournalStore::forward(const JournalRecord& record, std::int64_t stationRecord,
-                                            Clock::time_point deadline) {
+JournalAppend PostgresJournalStore::forward(const JournalRecord& record, const std::string& origin,
+                                            std::int64_t stationRecord, Clock::time_point deadline) {
   const std::lock_guard lock(mutex_);
-  return insert(record, stationRecord, deadline);
+  return insert(record, origin, number(stationRecord), deadline);
 }
 
-JournalAppend PostgresJournalStore::insert(const JournalRecord& record, std::optional<std::int64_t> stationRecord,
+JournalAppend PostgresJournalStore::insert(const JournalRecord& record, const Param& origin, const Param& stationRecord,
                                            Clock::time_point deadline) {
   if (std::string error = reach(deadline); !error.empty()) return JournalAppend{0, reason(error)};
-  const std::vector<Param> params = {
-      record.time, number(record.durationMs), record.host, record.operation, record.port,
-      std::string(record.passed ? "true" : "false"), number(record.resultCode), record.programmerUid,
-      record.firmwareVersion, record.file, record.model, number(record.codeCrc), number(record.fileChecksum),
-      number(record.programLimit), number(record.downloadLimit), record.rollingCode, number(record.countersTotal),
-      number(record.countersSuccesses), joinLines(record.log), number(stationRecord)};
+  const std::vector<Param> params = {record.time,
+                                     number(record.durationMs),
+                                     record.host,
+                                     record.operation,
+                                     record.port,
+                                     std::string(record.passed ? "true" : "false"),
+                                     number(record.resultCode),
+                                     record.programmerUid,
+                                     record.firmwareVersion,
+                                     record.file,
+                                     record.model,
+                                     number(record.codeCrc),
+                                     number(record.fileChecksum),
+                                     number(record.programLimit),
+                                     number(record.downloadLimit),
+                                     record.rollingCode,
+                                     number(record.countersTotal),
+                                     number(record.countersSuccesses),
+                                     joinLines(record.log),
+                                     origin,
+                                     stationRecord};
   // A record sent again after its answer was lost is found by its station id, not stored twice.
   const std::string sql = std::string("WITH added AS (INSERT INTO record (") + kColumns +
-                          ", station_record) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, "
-                          "$15, $16, $17, $18, $19, $20) ON CONFLICT (host, station_record) DO NOTHING RETURNING id) "
-                          "SELECT id FROM added UNION ALL "
-                          "SELECT id FROM record WHERE host = $3 AND station_record = $20 LIMIT 1";
+                          ", origin, station_record) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, "
+                          "$14, $15, $16, $17, $18, $19, $20, $21) ON CONFLICT (origin, station_record) DO NOTHING "
+                          "RETURNING id) SELECT id FROM added UNION ALL "
+                          "SELECT id FROM record WHERE origin = $20 AND station_record = $21 LIMIT 1";
   Result rows;
   const Outcome outcome = db_.exec(sql, params, &rows, deadline);
   if (!outcome.ok()) return JournalAppend{0, reason(outcome.error)};
   return JournalAppend{rows.rows() > 0 ? rows.integer(0, 0) : 0, {}};
-}
-
-std::string PostgresJournalStore::lastForwarded(const std::string& station, std::int64_t& id,
-                                                Clock::time_point deadline) {
-  const std::lock_guard lock(mutex_);
-  if (std::string error = reach(deadline); !error.empty()) return reason(error);
-  Result rows;
-  const Outcome outcome = db_.exec("SELECT COALESCE(MAX(station_record), 0) FROM record WHERE host = $1",
-                                   {station}, &rows, deadline);
-  if (!outcome.ok()) return reason(outcome.error);
-  id = rows.integer(0, 0);
-  return {};
 }
 
 std::string PostgresJournalStore::query(const JournalFilter& filter, std::vector<JournalRecord>& records,
@@ -167,8 +170,8 @@ std::string PostgresJournalStore::query(const JournalFilter& filter, std::vector
   const Clock::time_point deadline = Clock::now() + kReadBudget;
   if (std::string error = reach(deadline); !error.empty()) return reason(error);
   std::vector<Param> params;
-  std::string sql = std::string("SELECT ") + kColumns + " FROM record" + whereClause(filter, params) +
-                    " ORDER BY time DESC, id DESC";
+  std::string sql =
+      std::string("SELECT ") + kColumns + " FROM record" + whereClause(filter, params) + " ORDER BY time DESC, id DESC";
   if (filter.limit != 0) sql += " LIMIT " + std::to_string(filter.limit);
   Result rows;
   const Outcome outcome = db_.exec(sql, params, &rows, deadline);
@@ -245,10 +248,10 @@ SerialReservation PostgresJournalStore::reserveSerials(const SerialSeries& serie
     const auto step = static_cast<std::uint64_t>(std::max(series.step, 1));
     const std::uint64_t last = next + (count - 1) * step;
     const bool exhausted = last > largestSerial(series.length) - step;
-    outcome = db_.exec("UPDATE serial_series SET next = $2, exhausted = $3 WHERE id = $1",
-                       {row.text(0, 0), std::to_string(exhausted ? last : last + step),
-                        std::string(exhausted ? "true" : "false")},
-                       nullptr, deadline);
+    outcome = db_.exec(
+        "UPDATE serial_series SET next = $2, exhausted = $3 WHERE id = $1",
+        {row.text(0, 0), std::to_string(exhausted ? last : last + step), std::string(exhausted ? "true" : "false")},
+        nullptr, deadline);
     if (outcome.ok()) {
       outcome = db_.exec(
           "INSERT INTO serial_block (series, time, host, port, programmer_uid, file, first, last) "
@@ -279,9 +282,9 @@ std::string PostgresJournalStore::listSeries(std::vector<SerialSeriesState>& sta
       "ORDER BY id",
       {}, &series, deadline);
   if (outcome.ok()) {
-    outcome = db_.exec(
-        "SELECT series, time, host, port, programmer_uid, file, first, last FROM serial_block ORDER BY id", {},
-        &blocks, deadline);
+    outcome =
+        db_.exec("SELECT series, time, host, port, programmer_uid, file, first, last FROM serial_block ORDER BY id", {},
+                 &blocks, deadline);
   }
   if (!outcome.ok()) return reason(outcome.error);
   std::vector<std::int64_t> ids;

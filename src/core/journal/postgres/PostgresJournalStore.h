@@ -25,18 +25,16 @@ class PostgresJournalStore : public JournalStore {
                                    const SerialBlockOwner& owner) override;
   std::string listSeries(std::vector<SerialSeriesState>& series) override;
 
-  // Stores a record its station kept first under `stationRecord` (its own journal's id):
-  // sent again, it is not stored twice. Fails at `deadline` at the latest.
-  JournalAppend forward(const JournalRecord& record, std::int64_t stationRecord,
+  // Stores a record a station kept first in its own journal, `origin` naming that journal
+  // and `stationRecord` the record's id there: sent again, it is not stored twice. Fails
+  // at `deadline` at the latest.
+  JournalAppend forward(const JournalRecord& record, const std::string& origin, std::int64_t stationRecord,
                         postgres::Clock::time_point deadline);
-
-  // The highest station id of `station`'s records on the server (0: none), or the reason.
-  std::string lastForwarded(const std::string& station, std::int64_t& id, postgres::Clock::time_point deadline);
 
  private:
   // Connects (and migrates) when not connected; empty or the reason.
   std::string reach(postgres::Clock::time_point deadline);
-  JournalAppend insert(const JournalRecord& record, std::optional<std::int64_t> stationRecord,
+  JournalAppend insert(const JournalRecord& record, const postgres::Param& origin, const postgres::Param& stationRecord,
                        postgres::Clock::time_point deadline);
   std::string reason(const std::string& text) const;
 

@@ -12,6 +12,7 @@ namespace {
 const char* const kMigrations[] = {
     "CREATE TABLE record ("
     " id bigserial PRIMARY KEY,"
+    " origin text,"
     " station_record bigint,"
     " time text NOT NULL,"
     " duration_ms bigint NOT NULL,"
@@ -32,7 +33,7 @@ const char* const kMigrations[] = {
     " counters_total bigint,"
     " counters_successes bigint,"
     " log text NOT NULL,"
-    " UNIQUE (host, station_record));"
+    " UNIQUE (origin, station_record));"
     "CREATE INDEX record_time ON record(time);"
     "CREATE TABLE serial_series ("
     " id bigserial PRIMARY KEY,"
@@ -78,9 +79,8 @@ std::string migrate(Connection& db, Clock::time_point deadline) {
   }
   for (int v = version; v < kSchemaVersion && outcome.ok(); ++v) outcome = db.exec(kMigrations[v], deadline);
   if (outcome.ok() && version < kSchemaVersion) {
-    outcome = db.exec("DELETE FROM kt90_schema; INSERT INTO kt90_schema VALUES (" + std::to_string(kSchemaVersion) +
-                          ")",
-                      deadline);
+    outcome = db.exec(
+        "DELETE FROM kt90_schema; INSERT INTO kt90_schema VALUES (" + std::to_string(kSchemaVersion) + ")", deadline);
   }
   if (outcome.ok()) outcome = db.exec("COMMIT", deadline);
   if (!outcome.ok() && !outcome.lost) db.exec("ROLLBACK", deadline);
