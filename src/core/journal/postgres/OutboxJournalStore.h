@@ -1,0 +1,54 @@
+#pragma once
+#include <memory>
+#include <mutex>
+
+#include "core/journal/JournalStore.h"
+#include "core/journal/StationOutbox.h"
+#include "core/journal/postgres/PostgresJournalStore.h"
+
+namespace kt90 {
+
+// A station's view of the factory journal: every record goes first into the station's own
+// journal, the outbox, then on to the server, older waiting records ahead of it. When the
+// server fails, records stay in the outbox and the server is left alone for kHoldOff, so one
+// operation's many records cost one wait at most; the next operation, or sync(), tries
+// again. Reading and reserving go to the server; a reservation while it is away is served
+// only from serials reserved ahead (reserveStock), never guessed.
+class OutboxJournalStore : public JournalStore {
+ public:
+  static constexpr std::chrono::seconds kHoldOff{5};
+
+  OutboxJournalStore(std::unique_ptr<PostgresJournalStore> server, std::unique_ptr<JournalStore> local,
+                     const std::string& localPath);
+
+  std::string describe() const override { return server_->describe(); }
+  JournalAppend append(const JournalRecord& record) override;
+  std::string query(const JournalFilter& filter, std::vector<JournalRecord>& records, bool newestFirst) override;
+  std::string summarise(const JournalFilter& filter, std::vector<JournalSummaryRow>& rows) override;
+  SerialReservation reserveSerials(const SerialSeries& series, std::uint64_t count,
+                                   const SerialBlockOwner& owner) override;
+  std::string listSeries(std::vector<SerialSeriesState>& series) override;
+
+  // Forwards every waiting record now. Empty when none is left waiting, else the reason.
+  std::string sync(std::int64_t& forwarded);
+  // How many records wait in the outbox.
+  std::string pending(std::int64_t& count);
+  // Reserves a block on the server and keeps it as the station's stock.
+  SerialReservation reserveStock(const SerialSeries& series, std::uint64_t count, const SerialBlockOwner& owner);
+  // Serials of `series` the station holds in stock.
+  std::string stockLeft(const SerialSeries& series, std::uint64_t& left);
+
+ private:
+  // Forwards waiting records in order until none is left or the server fails (then holds
+  // off). Empty, else the reason.
+  std::string forwardWaiting(postgres::Clock::time_point deadline, std::int64_t& forwarded);
+  bool holdingOff() const { return postgres::Clock::now() < retryAt_; }
+
+  std::unique_ptr<PostgresJournalStore> server_;
+  std::unique_ptr<JournalStore> local_;
+  StationOutbox outbox_;
+  std::mutex mutex_;
+  postgres::Clock::time_point retryAt_{};
+};
+
+}  // namespace kt90
