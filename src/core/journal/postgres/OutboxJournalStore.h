@@ -2,6 +2,7 @@
 #include <memory>
 #include <mutex>
 
+#include "core/journal/JournalOutbox.h"
 #include "core/journal/JournalStore.h"
 #include "core/journal/StationOutbox.h"
 #include "core/journal/postgres/PostgresJournalStore.h"
@@ -14,7 +15,7 @@ namespace kt90 {
 // operation's many records cost one wait at most; the next operation, or sync(), tries
 // again. Reading and reserving go to the server; a reservation while it is away is served
 // only from serials reserved ahead (reserveStock), never guessed.
-class OutboxJournalStore : public JournalStore {
+class OutboxJournalStore : public JournalStore, public JournalOutbox {
  public:
   static constexpr std::chrono::seconds kHoldOff{5};
 
@@ -29,14 +30,11 @@ class OutboxJournalStore : public JournalStore {
                                    const SerialBlockOwner& owner) override;
   std::string listSeries(std::vector<SerialSeriesState>& series) override;
 
-  // Forwards every waiting record now. Empty when none is left waiting, else the reason.
-  std::string sync(std::int64_t& forwarded);
-  // How many records wait in the outbox.
-  std::string pending(std::int64_t& count);
-  // Reserves a block on the server and keeps it as the station's stock.
-  SerialReservation reserveStock(const SerialSeries& series, std::uint64_t count, const SerialBlockOwner& owner);
-  // Serials of `series` the station holds in stock.
-  std::string stockLeft(const SerialSeries& series, std::uint64_t& left);
+  std::string sync(std::int64_t& forwarded) override;
+  std::string pending(std::int64_t& count) override;
+  SerialReservation reserveStock(const SerialSeries& series, std::uint64_t count,
+                                 const SerialBlockOwner& owner) override;
+  std::string stockLeft(const SerialSeries& series, std::uint64_t& left) override;
 
  private:
   // Forwards waiting records in order until none is left or the server fails (then holds

@@ -9,10 +9,11 @@ namespace kt90 {
 
 // The journal and serial ledger of a factory in a PostgreSQL database. The connection is
 // made on first need, kept, and made again after a failure. Writing never waits longer
-// than kWriteBudget; a server that does not answer in time is dropped and the call fails.
+// than kWriteBudget (well inside the 2 s an operation may lose to its journal); a server
+// that does not answer in time is dropped and the call fails.
 class PostgresJournalStore : public JournalStore {
  public:
-  static constexpr std::chrono::milliseconds kWriteBudget{2000};
+  static constexpr std::chrono::milliseconds kWriteBudget{1500};
   static constexpr std::chrono::milliseconds kReadBudget{10000};
 
   explicit PostgresJournalStore(std::string uri) : uri_(std::move(uri)) {}

@@ -5,8 +5,11 @@
 namespace kt90 {
 
 // Nothing is contacted here: the first append or read connects, within its own budget.
-JournalOpen openPostgresJournal(const std::string& uri) {
-  return JournalOpen{std::make_unique<PostgresJournalStore>(uri), {}};
+JournalOpen openPostgresJournal(const std::string& uri, std::unique_ptr<JournalStore> outbox,
+                                const std::string&) {
+  auto server = std::make_unique<PostgresJournalStore>(uri);
+  if (!outbox) return JournalOpen{std::move(server), {}};
+  return JournalOpen{std::move(server), {}};
 }
 
 }  // namespace kt90
