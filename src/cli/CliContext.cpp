@@ -30,6 +30,7 @@ std::string resolveDataDir(const std::string& explicitDir) {
 
 CliSession::CliSession(const CliOptions& options, std::FILE* logStream) : host_(logStream) {
   profile_.writeInt(profile::kLanguage, options.language == "zh" ? kChinese : kEnglish);
+  chooseStationName(options.station, std::getenv("KT90_STATION"));
   state_ = std::make_unique<WorkingState>(host_, profile_, resolveDataDir(options.dataDir));
   state_->start();
   if (const auto path = journalPath(options)) {

@@ -37,7 +37,10 @@ int main(int argc, char** argv) {
   app.add_option("--lang", options.language, "Language of chip definitions and messages")
       ->check(CLI::IsMember({"en", "zh"}));
   app.add_option("--journal", options.journal,
-                 "Production journal file, or \"off\" (default: journal.sqlite in the user's data folder)");
+                 "Production journal file, postgresql://USER@HOST:PORT/DB server, or \"off\" (default: "
+                 "journal.sqlite in the user's data folder)");
+  app.add_option("--station", options.station,
+                 "The station name records carry as host (default: KT90_STATION, else the computer's name)");
   int exitCode = kt90::kExitOk;
   kt90::addChipCommands(app, options, exitCode);
   kt90::addFileCommands(app, options, exitCode);

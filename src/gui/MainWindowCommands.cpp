@@ -18,6 +18,7 @@
 #include "gui/DriverSetup.h"
 #include "gui/GuiText.h"
 #include "gui/JournalView.h"
+#include "gui/dialogs/JournalSettingsDialog.h"
 #include "gui/widgets/CQdComboBox.h"
 
 namespace kt90::gui {
@@ -110,6 +111,17 @@ void CKT90EXEDlg::menuCommand(MenuCommand c) {
         dialogs_.messageBox(this, qtext(TextId::JournalOff, state.language()), MessageButtons::Ok, state.language());
       }
       break;
+    case MenuCommand::JournalSettings: {
+      if (running) break;
+      ProfileStore& profile = session_.profile();
+      JournalSettingsDialog dialog(qstr(profile.readString(profile::kJournalLocation, "")),
+                                   qstr(profile.readString(profile::kStation, "")), state.language(), this);
+      if (dialog.exec() != QDialog::Accepted) break;
+      profile.writeString(profile::kJournalLocation, stdstr(dialog.location()));
+      profile.writeString(profile::kStation, stdstr(dialog.station()));
+      session_.chooseJournal();
+      break;
+    }
     case MenuCommand::Quit:
       close();
       break;

@@ -35,6 +35,9 @@ class Session {
   QString emulatorStateFile() const;
   // Starts the production journal of this run (none when off); the window's view reads it.
   void useJournal(std::optional<std::string> path);
+  // Chooses the journal and the station name: the command line, else the environment
+  // (KT90_JOURNAL, KT90_STATION), else the window's saved settings, else the defaults.
+  void chooseJournal();
   const std::optional<std::string>& journalPath() const { return journalPath_; }
 
  private:

@@ -10,6 +10,7 @@ enum class MenuCommand : int {
   UpdateFirmware = 32791,
   Quality = 32789,
   ProductionJournal = 32812,
+  JournalSettings = 32813,
   Quit = 57665,
   ResearchMode = 32779,
   ProductionMode = 32780,
