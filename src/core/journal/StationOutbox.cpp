@@ -1,8 +1,11 @@
 #include "core/journal/StationOutbox.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <random>
 
+#include "core/journal/JournalRecordJson.h"
 #include "core/journal/JournalSchema.h"
 
 namespace kt90 {
@@ -11,7 +14,7 @@ namespace {
 
 constexpr const char* kTables =
     "CREATE TABLE IF NOT EXISTS outbox_origin (origin TEXT NOT NULL);"
-    "CREATE TABLE IF NOT EXISTS outbox_mark (server TEXT PRIMARY KEY, forwarded INTEGER NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS outbox_record (id INTEGER PRIMARY KEY AUTOINCREMENT, record TEXT NOT NULL);"
     "CREATE TABLE IF NOT EXISTS serial_stock (id INTEGER PRIMARY KEY, series TEXT NOT NULL, next TEXT NOT NULL,"
     " last TEXT NOT NULL, step INTEGER NOT NULL);";
 
@@ -57,33 +60,36 @@ std::string StationOutbox::open() {
   return error.empty() ? error : path_ + ": " + error;
 }
 
-std::string StationOutbox::forwarded(const std::string& server, std::int64_t& id) {
+std::string StationOutbox::keep(const JournalRecord& record, std::int64_t& id) {
   if (std::string error = open(); !error.empty()) return error;
-  sqlite::Statement start(db_, "INSERT OR IGNORE INTO outbox_mark SELECT ?, COALESCE(MAX(id), 0) FROM record");
-  start.bind(1, server);
-  start.step();
-  sqlite::Statement read(db_, "SELECT forwarded FROM outbox_mark WHERE server = ?");
-  read.bind(1, server);
-  if (!read.step()) return path_ + ": " + db_.lastError();
-  id = read.integer(0);
+  sqlite::Statement write(db_, "INSERT INTO outbox_record (record) VALUES (?)");
+  write.bind(1, journalRecordJson(record));
+  write.step();
+  if (!write.done()) return path_ + ": " + db_.lastError();
+  id = sqlite3_last_insert_rowid(db_.handle());
   return {};
 }
 
-std::string StationOutbox::markForwarded(const std::string& server, std::int64_t id) {
+std::string StationOutbox::done(std::int64_t id) {
   if (std::string error = open(); !error.empty()) return error;
-  // Two processes of one station may forward at once: the mark only moves on.
-  sqlite::Statement write(db_, "UPDATE outbox_mark SET forwarded = MAX(forwarded, ?) WHERE server = ?");
-  write.bind(1, id);
-  write.bind(2, server);
-  write.step();
-  return write.done() ? std::string() : path_ + ": " + db_.lastError();
+  sqlite::Statement remove(db_, "DELETE FROM outbox_record WHERE id = ?");
+  remove.bind(1, id);
+  remove.step();
+  return remove.done() ? std::string() : path_ + ": " + db_.lastError();
 }
 
-std::string StationOutbox::pending(const std::string& server, std::int64_t& count) {
-  std::int64_t mark = 0;
-  if (std::string error = forwarded(server, mark); !error.empty()) return error;
-  sqlite::Statement read(db_, "SELECT COUNT(*) FROM record WHERE id > ?");
-  read.bind(1, mark);
+std::string StationOutbox::waiting(std::vector<Waiting>& records) {
+  records.clear();
+  if (std::string error = open(); !error.empty()) return error;
+  sqlite::Statement read(db_, "SELECT id, record FROM outbox_record ORDER BY id");
+  while (read.step()) records.push_back(Waiting{read.integer(0), journalRecordFromJson(read.text(1))});
+  return read.done() ? std::string() : path_ + ": " + db_.lastError();
+}
+
+std::string StationOutbox::count(std::int64_t& count) {
+  count = 0;
+  if (std::string error = open(); !error.empty()) return error;
+  sqlite::Statement read(db_, "SELECT COUNT(*) FROM outbox_record");
   if (!read.step()) return path_ + ": " + db_.lastError();
   count = read.integer(0);
   return {};

@@ -1,30 +1,38 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "core/journal/JournalRecord.h"
 #include "core/journal/SerialSeries.h"
 #include "core/journal/Sqlite.h"
 
 namespace kt90 {
 
-// The station's side of a factory journal, kept in the station's own journal file next to
-// its records: which of them a server already has, the file's origin (a random name the
-// server tells stations apart by, whatever they are called), and the serials reserved
-// ahead for when the server is away. Calls return empty on success, else the reason.
+// The station's side of a factory journal, kept in the station's own journal file: each
+// record waits here from before it is sent until the server has it, under an id of this
+// file that, with the file's origin (a random name), lets the server recognise a record
+// sent twice; and the serials reserved ahead for when the server is away. Calls return
+// empty on success, else the reason.
 class StationOutbox {
  public:
+  struct Waiting {
+    std::int64_t id = 0;
+    JournalRecord record;
+  };
+
   explicit StationOutbox(std::string path) : path_(std::move(path)) {}
 
-  // Opens the journal file (which must have its schema) and adds the outbox's tables.
+  // Opens the journal file (made with its schema when missing) and adds the outbox's tables.
   std::string open();
   const std::string& origin() const { return origin_; }
 
-  // The last record id `server` has. A server new to this file starts at the newest
-  // record: the journal's history before it stays local.
-  std::string forwarded(const std::string& server, std::int64_t& id);
-  std::string markForwarded(const std::string& server, std::int64_t id);
-  // How many records wait for `server`.
-  std::string pending(const std::string& server, std::int64_t& count);
+  // Keeps `record` until done(id); `id` increases with every record kept.
+  std::string keep(const JournalRecord& record, std::int64_t& id);
+  std::string done(std::int64_t id);
+  // The records waiting, oldest first; how many wait.
+  std::string waiting(std::vector<Waiting>& records);
+  std::string count(std::int64_t& count);
 
   // Keeps `block` of `series` as stock; takes `count` serials from one stock block.
   std::string addStock(const SerialSeries& series, const SerialBlock& block);

@@ -2,7 +2,7 @@
 
 namespace kt90 {
 
-JournalOpen openPostgresJournal(const std::string&, std::unique_ptr<JournalStore>, const std::string&) {
+JournalOpen openPostgresJournal(const std::string&, const std::string&) {
   return JournalOpen{nullptr, "this program was built without PostgreSQL support"};
 }
 

@@ -9,18 +9,17 @@
 
 namespace kt90 {
 
-// A station's view of the factory journal: every record goes first into the station's own
-// journal, the outbox, then on to the server, older waiting records ahead of it. When the
-// server fails, records stay in the outbox and the server is left alone for kHoldOff, so one
-// operation's many records cost one wait at most; the next operation, or sync(), tries
-// again. Reading and reserving go to the server; a reservation while it is away is served
+// A station's view of the factory journal: every record goes first into the outbox in the
+// station's own journal file, then on to the server, older waiting records ahead of it.
+// When the server fails, records stay in the outbox and the server is left alone for
+// kHoldOff, so one operation's many records cost one wait at most; the next operation, or
+// sync(), tries again. Reading and reserving go to the server; a reservation while it is away is served
 // only from serials reserved ahead (reserveStock), never guessed.
 class OutboxJournalStore : public JournalStore, public JournalOutbox {
  public:
   static constexpr std::chrono::seconds kHoldOff{5};
 
-  OutboxJournalStore(std::unique_ptr<PostgresJournalStore> server, std::unique_ptr<JournalStore> local,
-                     const std::string& localPath);
+  OutboxJournalStore(std::unique_ptr<PostgresJournalStore> server, const std::string& stationJournal);
 
   std::string describe() const override { return server_->describe(); }
   JournalAppend append(const JournalRecord& record) override;
@@ -43,7 +42,6 @@ class OutboxJournalStore : public JournalStore, public JournalOutbox {
   bool holdingOff() const { return postgres::Clock::now() < retryAt_; }
 
   std::unique_ptr<PostgresJournalStore> server_;
-  std::unique_ptr<JournalStore> local_;
   StationOutbox outbox_;
   std::mutex mutex_;
   postgres::Clock::time_point retryAt_{};

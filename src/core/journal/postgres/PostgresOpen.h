@@ -7,9 +7,8 @@
 namespace kt90 {
 
 // The store of a "postgresql://…" location, or why there is none (this build lacks libpq):
-// the server alone, or with `outbox` (the station's own journal at `outboxPath`) keeping
-// each record until the server has it.
-JournalOpen openPostgresJournal(const std::string& uri, std::unique_ptr<JournalStore> outbox,
-                                const std::string& outboxPath);
+// the server alone (to read: `stationJournal` empty), or with an outbox in the station's
+// own journal file keeping each record until the server has it.
+JournalOpen openPostgresJournal(const std::string& uri, const std::string& stationJournal);
 
 }  // namespace kt90
