@@ -8,6 +8,7 @@
 #include "core/app/ProfileStore.h"
 #include "core/app/WorkingState.h"
 #include "core/journal/JournalFile.h"
+#include "core/journal/JournalStore.h"
 
 namespace kt90 {
 
@@ -38,6 +39,10 @@ struct CliOptions {
 
 // The production journal this run writes and reads; none when it is off.
 std::optional<std::string> journalPath(const CliOptions& options);
+// The station's own journal file: the outbox of a journal on a server.
+std::string stationJournalPath();
+// The journal on the server `uri`: with the station's outbox to append, or alone to read.
+JournalOpen openServerJournal(const std::string& uri, bool withOutbox);
 
 class CliSession {
  public:
@@ -55,7 +60,7 @@ class CliSession {
  private:
   TerminalHost host_;
   MemoryProfile profile_;
-  std::unique_ptr<JournalFile> journal_;
+  std::unique_ptr<JournalSink> journal_;
   std::unique_ptr<WorkingState> state_;
 };
 

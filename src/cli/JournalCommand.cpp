@@ -8,6 +8,8 @@
 #include "cli/Commands.h"
 #include "core/journal/JournalCsv.h"
 #include "core/journal/JournalFile.h"
+#include "core/journal/JournalOutbox.h"
+#include "core/journal/postgres/PostgresLocation.h"
 #include "core/journal/JournalTime.h"
 #include "core/text/Format.h"
 
@@ -26,6 +28,8 @@ struct JournalArgs {
   bool json = false;
   bool csv = false;
   bool summary = false;
+  bool pending = false;
+  bool sync = false;
 };
 
 Json textOrNull(const std::string& text) { return text.empty() ? Json() : Json(text); }
@@ -122,6 +126,42 @@ bool makeFilter(const JournalArgs& args, JournalFilter& filter) {
   return true;
 }
 
+// --pending and --sync: the records waiting in the station's outbox for the server. A
+// journal in a file has no outbox: nothing waits.
+int runOutbox(const JournalArgs& args, const std::string& location) {
+  std::int64_t waiting = 0;
+  std::int64_t forwarded = 0;
+  std::string error;
+  std::string where = location;
+  if (postgres::isDatabaseLocation(location)) {
+    JournalOpen open = openServerJournal(location, true);
+    auto* outbox = dynamic_cast<JournalOutbox*>(open.store.get());
+    if (!outbox) {
+      error = open.error;
+    } else {
+      where = open.store->describe();
+      if (args.sync) error = outbox->sync(forwarded);
+      const std::string counted = outbox->pending(waiting);
+      if (error.empty()) error = counted;
+    }
+  }
+  if (args.json) {
+    Json doc{{"ok", error.empty()}};
+    if (!error.empty()) doc["error"] = error;
+    if (args.sync) doc["forwarded"] = forwarded;
+    doc["pending"] = waiting;
+    std::printf("%s\n", doc.dump().c_str());
+  } else if (!error.empty()) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+  } else if (args.sync) {
+    std::printf("%lld records sent to %s; %lld waiting\n", static_cast<long long>(forwarded), where.c_str(),
+                static_cast<long long>(waiting));
+  } else {
+    std::printf("%lld\n", static_cast<long long>(waiting));
+  }
+  return error.empty() ? kExitOk : kExitFailed;
+}
+
 int runJournal(const JournalArgs& args, const CliOptions& options) {
   JournalFilter filter;
   if (!makeFilter(args, filter)) return kExitUsage;
@@ -130,14 +170,24 @@ int runJournal(const JournalArgs& args, const CliOptions& options) {
     std::fprintf(stderr, "the production journal is off\n");
     return kExitFailed;
   }
+  if (args.pending || args.sync) return runOutbox(args, *path);
+  std::unique_ptr<JournalStore> server;
+  if (postgres::isDatabaseLocation(*path)) {
+    JournalOpen open = openServerJournal(*path, false);
+    if (!open.store) {
+      std::fprintf(stderr, "%s\n", open.error.c_str());
+      return kExitFailed;
+    }
+    server = std::move(open.store);
+  }
   std::string error;
   if (args.summary) {
     std::vector<JournalSummaryRow> rows;
-    error = summariseJournal(*path, filter, rows);
+    error = server ? server->summarise(filter, rows) : summariseJournal(*path, filter, rows);
     if (error.empty()) printSummary(args, rows);
   } else {
     std::vector<JournalRecord> records;
-    error = readJournal(*path, filter, records);
+    error = server ? server->query(filter, records, false) : readJournal(*path, filter, records);
     if (error.empty()) printRecords(args, records);
   }
   if (error.empty()) return kExitOk;
@@ -159,6 +209,11 @@ void addJournalCommand(CLI::App& app, CliOptions& options, int& exitCode) {
       ->check(CLI::IsMember({"passed", "failed"}));
   command->add_flag("--summary", args->summary,
                     "Operations, passed, failed and yield per chip model and file checksum");
+  auto* pending = command->add_flag(
+      "--pending", args->pending, "How many records wait on this station for the journal server (0 for a file)");
+  auto* sync = command->add_flag("--sync", args->sync,
+                                 "Send the records waiting for the journal server now; exit 1 while it cannot be reached");
+  pending->excludes(sync);
   auto* json = command->add_flag("--json", args->json, "Print a JSON array");
   auto* csv = command->add_flag("--csv", args->csv, "Print CSV with a header line");
   json->excludes(csv);

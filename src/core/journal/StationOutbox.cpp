@@ -3,8 +3,10 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <random>
 
+#include "core/base/FileIo.h"
 #include "core/journal/JournalRecordJson.h"
 #include "core/journal/JournalSchema.h"
 
@@ -41,6 +43,9 @@ std::string serialSeriesKey(const SerialSeries& series) {
 
 std::string StationOutbox::open() {
   if (db_.isOpen()) return {};
+  std::error_code ignored;
+  const std::filesystem::path file = pathFromUtf8(path_);
+  if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ignored);
   if (std::string error = openJournalForWriting(db_, path_); !error.empty()) return path_ + ": " + error;
   std::string error = db_.exec(kTables);
   if (error.empty()) error = db_.exec("BEGIN IMMEDIATE");

@@ -19,8 +19,10 @@ JournalAppend OutboxJournalStore::append(const JournalRecord& record) {
     return direct;
   }
   std::int64_t forwarded = 0;
-  if (!holdingOff()) forwardWaiting(deadline, forwarded);
-  return JournalAppend{kept, {}};
+  // Kept all the same: the reason is only a note for the log.
+  std::string note = holdingOff() ? std::string() : forwardWaiting(deadline, forwarded);
+  if (!note.empty()) note = "the journal server cannot be reached, records wait on this station (" + note + ")";
+  return JournalAppend{kept, note};
 }
 
 std::string OutboxJournalStore::forwardWaiting(Clock::time_point deadline, std::int64_t& forwarded) {

@@ -15,6 +15,8 @@ namespace kt90 {
 // kHoldOff, so one operation's many records cost one wait at most; the next operation, or
 // sync(), tries again. Reading and reserving go to the server; a reservation while it is away is served
 // only from serials reserved ahead (reserveStock), never guessed.
+// An append kept in the outbox is stored (its id is the outbox's); its `error` then notes
+// why the server did not take it.
 class OutboxJournalStore : public JournalStore, public JournalOutbox {
  public:
   static constexpr std::chrono::seconds kHoldOff{5};
