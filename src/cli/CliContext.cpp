@@ -10,8 +10,6 @@
 #include "core/base/Encoding.h"
 #include "core/base/FileIo.h"
 #include "core/journal/JournalLocation.h"
-#include "core/journal/postgres/PostgresLocation.h"
-#include "core/journal/postgres/PostgresOpen.h"
 #include "core/text/Language.h"
 
 namespace kt90 {
@@ -30,50 +28,26 @@ std::string resolveDataDir(const std::string& explicitDir) {
                         std::getenv("KT90_DATA_DIR"), exe, {installed});
 }
 
-namespace {
-
-// A journal store where the operation frame hands its records; says once when one is lost
-// and once when the server cannot be reached (the records then wait in the outbox).
-class StoreSink : public JournalSink {
- public:
-  explicit StoreSink(std::unique_ptr<JournalStore> store) : store_(std::move(store)) {}
-  std::string append(const JournalRecord& record) override {
-    const JournalAppend done = store_->append(record);
-    if (done.error.empty() || said_) return {};
-    said_ = true;
-    return done.error;
-  }
-
- private:
-  std::unique_ptr<JournalStore> store_;
-  bool said_ = false;
-};
-
-}  // namespace
-
-std::string stationJournalPath() {
-  return journalLocation(std::nullopt, nullptr, userDataDir(currentUserEnvironment())).value_or("");
-}
-
-JournalOpen openServerJournal(const std::string& uri, bool withOutbox) {
-  return openPostgresJournal(uri, withOutbox ? stationJournalPath() : std::string());
-}
-
 CliSession::CliSession(const CliOptions& options, std::FILE* logStream) : host_(logStream) {
   profile_.writeInt(profile::kLanguage, options.language == "zh" ? kChinese : kEnglish);
   chooseStationName(options.station, std::getenv("KT90_STATION"));
   state_ = std::make_unique<WorkingState>(host_, profile_, resolveDataDir(options.dataDir));
   state_->start();
-  if (const auto path = journalPath(options)) {
-    if (postgres::isDatabaseLocation(*path)) {
-      JournalOpen open = openServerJournal(*path, true);
-      if (!open.store) throw CommandFailure(kExitFailed, open.error);
-      journal_ = std::make_unique<StoreSink>(std::move(open.store));
-    } else {
-      journal_ = std::make_unique<JournalFile>(*path);
-    }
+  if (journalPath(options)) {
+    journal_ = openJournal(options, JournalAccess::Append);
     state_->setJournal(journal_.get());
+    state_->setJournalStrict(options.journalStrict);
   }
+}
+
+std::unique_ptr<JournalStore> openJournal(const CliOptions& options, JournalAccess access) {
+  const std::optional<std::string> location = journalPath(options);
+  if (!location) throw CommandFailure(kExitFailed, "the production journal is off");
+  // A journal on a server keeps its records first in the station's own journal file.
+  JournalOpen open = openJournalStore(
+      *location, access, journalLocation(std::nullopt, nullptr, userDataDir(currentUserEnvironment())).value_or(""));
+  if (!open.store) throw CommandFailure(kExitFailed, open.error);
+  return std::move(open.store);
 }
 
 std::optional<std::string> journalPath(const CliOptions& options) {

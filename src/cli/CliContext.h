@@ -7,7 +7,6 @@
 #include "cli/TerminalHost.h"
 #include "core/app/ProfileStore.h"
 #include "core/app/WorkingState.h"
-#include "core/journal/JournalFile.h"
 #include "core/journal/JournalStore.h"
 
 namespace kt90 {
@@ -35,14 +34,15 @@ struct CliOptions {
   bool json = false;            // --json
   std::string journal;          // --journal PATH|URI|off
   std::string station;          // --station NAME
+  bool journalStrict = false;   // --journal-strict
 };
 
 // The production journal this run writes and reads; none when it is off.
 std::optional<std::string> journalPath(const CliOptions& options);
-// The station's own journal file: the outbox of a journal on a server.
-std::string stationJournalPath();
-// The journal on the server `uri`: with the station's outbox to append, or alone to read.
-JournalOpen openServerJournal(const std::string& uri, bool withOutbox);
+
+// The journal opened through its one factory; throws CommandFailure(kExitFailed) when it
+// cannot be used, and when it is off.
+std::unique_ptr<JournalStore> openJournal(const CliOptions& options, JournalAccess access);
 
 class CliSession {
  public:
@@ -60,7 +60,7 @@ class CliSession {
  private:
   TerminalHost host_;
   MemoryProfile profile_;
-  std::unique_ptr<JournalSink> journal_;
+  std::unique_ptr<JournalStore> journal_;
   std::unique_ptr<WorkingState> state_;
 };
 

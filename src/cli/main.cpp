@@ -41,11 +41,14 @@ int main(int argc, char** argv) {
                  "journal.sqlite in the user's data folder)");
   app.add_option("--station", options.station,
                  "The station name records carry as host (default: KT90_STATION, else the computer's name)");
+  app.add_flag("--journal-strict", options.journalStrict,
+               "An operation whose record cannot be stored in the journal fails");
   int exitCode = kt90::kExitOk;
   kt90::addChipCommands(app, options, exitCode);
   kt90::addFileCommands(app, options, exitCode);
   kt90::addDeviceCommands(app, options, exitCode);
   kt90::addJournalCommand(app, options, exitCode);
+  kt90::addSerialsCommand(app, options, exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -35,6 +35,8 @@ std::string journalRecordJson(const JournalRecord& r) {
               {"programLimit", optional(r.programLimit)},
               {"downloadLimit", optional(r.downloadLimit)},
               {"rollingCode", r.rollingCode},
+              {"serialFirst", r.serialFirst ? Json(*r.serialFirst) : Json()},
+              {"serialLast", r.serialLast ? Json(*r.serialLast) : Json()},
               {"countersTotal", optional(r.countersTotal)},
               {"countersSuccesses", optional(r.countersSuccesses)},
               {"log", r.log}}
@@ -61,6 +63,9 @@ JournalRecord journalRecordFromJson(const std::string& text) {
   r.programLimit = optionalAt(doc, "programLimit");
   r.downloadLimit = optionalAt(doc, "downloadLimit");
   r.rollingCode = doc.value("rollingCode", "");
+  for (auto [key, out] : {std::pair{"serialFirst", &r.serialFirst}, std::pair{"serialLast", &r.serialLast}}) {
+    if (const auto at = doc.find(key); at != doc.end() && at->is_number_unsigned()) *out = at->get<std::uint64_t>();
+  }
   r.countersTotal = optionalAt(doc, "countersTotal");
   r.countersSuccesses = optionalAt(doc, "countersSuccesses");
   r.log = doc.value("log", std::vector<std::string>{});

@@ -9,6 +9,7 @@
 #include "core/base/FileIo.h"
 #include "core/journal/JournalRecordJson.h"
 #include "core/journal/JournalSchema.h"
+#include "core/journal/SerialArithmetic.h"
 
 namespace kt90 {
 
@@ -35,18 +36,22 @@ std::uint64_t serialsIn(std::uint64_t next, std::uint64_t last, std::uint64_t st
 }  // namespace
 
 std::string serialSeriesKey(const SerialSeries& series) {
-  std::string key = series.model + "|" + std::to_string(series.length) + "|";
-  for (std::size_t i = 0; i < series.addresses.size(); ++i) key += (i ? "," : "") + std::to_string(series.addresses[i]);
-  return key + "|" + std::to_string(series.step) + "|" + std::to_string(series.instructionKind) + "|" +
+  return series.model + "|" + std::to_string(series.length) + "|" + serialAddressesText(series.addresses) + "|" +
+         std::to_string(series.step) + "|" + std::to_string(series.instructionKind) + "|" +
          std::to_string(series.start);
 }
 
 std::string StationOutbox::open() {
-  if (db_.isOpen()) return {};
+  // Each call waits for another process of the station at most this long.
+  const auto deadline = std::chrono::steady_clock::now() + kJournalLockWait;
+  if (db_.isOpen()) {
+    db_.waitForLocksUntil(deadline);
+    return {};
+  }
   std::error_code ignored;
   const std::filesystem::path file = pathFromUtf8(path_);
   if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ignored);
-  if (std::string error = openJournalForWriting(db_, path_); !error.empty()) return path_ + ": " + error;
+  if (std::string error = openJournalForWriting(db_, path_, deadline); !error.empty()) return path_ + ": " + error;
   std::string error = db_.exec(kTables);
   if (error.empty()) error = db_.exec("BEGIN IMMEDIATE");
   if (error.empty()) {

@@ -5,6 +5,7 @@
 
 #include "core/journal/postgres/PostgresJournalStore.h"
 #include "core/journal/postgres/PostgresLocation.h"
+#include "core/journal/postgres/PostgresOpen.h"
 #include "support/PostgresServer.h"
 
 namespace kt90 {
@@ -169,9 +170,9 @@ TEST(PostgresLocationTest, ThePasswordNeverShows) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(postgres::withoutPassword(c.uri), c.shown);
-    EXPECT_TRUE(postgres::isDatabaseLocation(c.uri));
+    EXPECT_TRUE(isDatabaseLocation(c.uri));
   }
-  EXPECT_FALSE(postgres::isDatabaseLocation("/home/op/postgresql://journal.sqlite"));
+  EXPECT_FALSE(isDatabaseLocation("/home/op/postgresql://journal.sqlite"));
   EXPECT_EQ(postgres::maskPassword("bad secret here", "postgresql://u:secret@h/db"), "bad *** here");
 }
 

@@ -20,9 +20,7 @@ JournalAppend OutboxJournalStore::append(const JournalRecord& record) {
   }
   std::int64_t forwarded = 0;
   // Kept all the same: the reason is only a note for the log.
-  std::string note = holdingOff() ? std::string() : forwardWaiting(deadline, forwarded);
-  if (!note.empty()) note = "the journal server cannot be reached, records wait on this station (" + note + ")";
-  return JournalAppend{kept, note};
+  return JournalAppend{kept, holdingOff() ? std::string() : forwardWaiting(deadline, forwarded)};
 }
 
 std::string OutboxJournalStore::forwardWaiting(Clock::time_point deadline, std::int64_t& forwarded) {

@@ -72,7 +72,8 @@ std::string Connection::connect(const std::string& uri, Clock::time_point deadli
   }
   PQsetnonblocking(conn_, 1);
   // The server's notices ("already exists, skipping") are not for the station's users.
-  PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
+  PQsetNoticeProcessor(
+      conn_, [](void*, const char*) {}, nullptr);
   return {};
 }
 

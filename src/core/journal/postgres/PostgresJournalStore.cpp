@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/journal/SerialArithmetic.h"
 #include "core/journal/postgres/PostgresLocation.h"
 #include "core/journal/postgres/PostgresSchema.h"
 
@@ -17,10 +18,16 @@ using postgres::Result;
 
 constexpr const char* kColumns =
     "time, duration_ms, host, operation, port, passed, result_code, programmer_uid, firmware_version, file, model, "
-    "code_crc, file_checksum, program_limit, download_limit, rolling_code, counters_total, counters_successes, log";
+    "code_crc, file_checksum, program_limit, download_limit, rolling_code, counters_total, counters_successes, log, "
+    "serial_first, serial_last";
 
 Param number(std::int64_t value) { return std::to_string(value); }
 Param number(const std::optional<std::int64_t>& value) { return value ? number(*value) : std::nullopt; }
+Param serial(const std::optional<std::uint64_t>& value) { return value ? Param(std::to_string(*value)) : std::nullopt; }
+std::optional<std::uint64_t> serialAt(const Result& rows, int row, int column) {
+  if (rows.isNull(row, column)) return std::nullopt;
+  return std::stoull(rows.text(row, column));
+}
 
 std::string joinLines(const std::vector<std::string>& lines) {
   std::string out;
@@ -39,27 +46,31 @@ std::vector<std::string> splitText(const std::string& text, char separator) {
   return parts;
 }
 
+// A row of "SELECT id, <kColumns>".
 JournalRecord recordAt(const Result& rows, int row) {
   JournalRecord r;
-  r.time = rows.text(row, 0);
-  r.durationMs = rows.integer(row, 1);
-  r.host = rows.text(row, 2);
-  r.operation = rows.text(row, 3);
-  r.port = rows.text(row, 4);
-  r.passed = rows.text(row, 5) == "t";
-  r.resultCode = rows.optionalInteger(row, 6);
-  r.programmerUid = rows.text(row, 7);
-  r.firmwareVersion = rows.text(row, 8);
-  r.file = rows.text(row, 9);
-  r.model = rows.text(row, 10);
-  r.codeCrc = rows.optionalInteger(row, 11);
-  r.fileChecksum = rows.optionalInteger(row, 12);
-  r.programLimit = rows.optionalInteger(row, 13);
-  r.downloadLimit = rows.optionalInteger(row, 14);
-  r.rollingCode = rows.text(row, 15);
-  r.countersTotal = rows.optionalInteger(row, 16);
-  r.countersSuccesses = rows.optionalInteger(row, 17);
-  r.log = splitText(rows.text(row, 18), '\n');
+  r.id = rows.integer(row, 0);
+  r.time = rows.text(row, 1);
+  r.durationMs = rows.integer(row, 2);
+  r.host = rows.text(row, 3);
+  r.operation = rows.text(row, 4);
+  r.port = rows.text(row, 5);
+  r.passed = rows.text(row, 6) == "t";
+  r.resultCode = rows.optionalInteger(row, 7);
+  r.programmerUid = rows.text(row, 8);
+  r.firmwareVersion = rows.text(row, 9);
+  r.file = rows.text(row, 10);
+  r.model = rows.text(row, 11);
+  r.codeCrc = rows.optionalInteger(row, 12);
+  r.fileChecksum = rows.optionalInteger(row, 13);
+  r.programLimit = rows.optionalInteger(row, 14);
+  r.downloadLimit = rows.optionalInteger(row, 15);
+  r.rollingCode = rows.text(row, 16);
+  r.countersTotal = rows.optionalInteger(row, 17);
+  r.countersSuccesses = rows.optionalInteger(row, 18);
+  r.log = splitText(rows.text(row, 19), '\n');
+  r.serialFirst = serialAt(rows, row, 20);
+  r.serialLast = serialAt(rows, row, 21);
   return r;
 }
 
@@ -75,29 +86,11 @@ std::string whereClause(const JournalFilter& filter, std::vector<Param>& params,
   if (!filter.port.empty()) term("port = ", filter.port);
   if (!filter.operation.empty()) term("operation = ", filter.operation);
   if (filter.passed) term("passed = ", std::string(*filter.passed ? "true" : "false"));
+  if (filter.afterId > 0) term("id > ", std::to_string(filter.afterId));
   if (extra) terms.emplace_back(extra);
   std::string out;
   for (std::size_t i = 0; i < terms.size(); ++i) out += (i ? " AND " : " WHERE ") + terms[i];
   return out;
-}
-
-std::string addressList(const std::vector<std::uint16_t>& addresses) {
-  std::string out;
-  for (std::size_t i = 0; i < addresses.size(); ++i) out += (i ? "," : "") + std::to_string(addresses[i]);
-  return out;
-}
-
-// The highest serial `length` bytes hold.
-std::uint64_t largestSerial(int length) {
-  return length >= 8 ? std::numeric_limits<std::uint64_t>::max() : (std::uint64_t{1} << (8 * length)) - 1;
-}
-
-// How many serials are left from `next` on, capped at the largest count a uint64 holds.
-std::uint64_t serialsLeft(std::uint64_t next, bool exhausted, const SerialSeries& series) {
-  const std::uint64_t largest = largestSerial(series.length);
-  if (exhausted || next > largest) return 0;
-  const std::uint64_t left = (largest - next) / static_cast<std::uint64_t>(std::max(series.step, 1));
-  return left == std::numeric_limits<std::uint64_t>::max() ? left : left + 1;
 }
 
 }  // namespace
@@ -149,14 +142,16 @@ JournalAppend PostgresJournalStore::insert(const JournalRecord& record, const Pa
                                      number(record.countersTotal),
                                      number(record.countersSuccesses),
                                      joinLines(record.log),
+                                     serial(record.serialFirst),
+                                     serial(record.serialLast),
                                      origin,
                                      stationRecord};
   // A record sent again after its answer was lost is found by its station id, not stored twice.
   const std::string sql = std::string("WITH added AS (INSERT INTO record (") + kColumns +
                           ", origin, station_record) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, "
-                          "$14, $15, $16, $17, $18, $19, $20, $21) ON CONFLICT (origin, station_record) DO NOTHING "
-                          "RETURNING id) SELECT id FROM added UNION ALL "
-                          "SELECT id FROM record WHERE origin = $20 AND station_record = $21 LIMIT 1";
+                          "$14, $15, $16, $17, $18, $19, $20, $21, $22, $23) ON CONFLICT (origin, station_record) "
+                          "DO NOTHING RETURNING id) SELECT id FROM added UNION ALL "
+                          "SELECT id FROM record WHERE origin = $22 AND station_record = $23 LIMIT 1";
   Result rows;
   const Outcome outcome = db_.exec(sql, params, &rows, deadline);
   if (!outcome.ok()) return JournalAppend{0, reason(outcome.error)};
@@ -171,7 +166,7 @@ std::string PostgresJournalStore::query(const JournalFilter& filter, std::vector
   if (std::string error = reach(deadline); !error.empty()) return reason(error);
   std::vector<Param> params;
   std::string sql =
-      std::string("SELECT ") + kColumns + " FROM record" + whereClause(filter, params) + " ORDER BY time DESC, id DESC";
+      std::string("SELECT id, ") + kColumns + " FROM record" + whereClause(filter, params) + " ORDER BY id DESC";
   if (filter.limit != 0) sql += " LIMIT " + std::to_string(filter.limit);
   Result rows;
   const Outcome outcome = db_.exec(sql, params, &rows, deadline);
@@ -217,7 +212,7 @@ SerialReservation PostgresJournalStore::reserveSerials(const SerialSeries& serie
   }
   const std::vector<Param> key = {series.model,
                                   std::to_string(series.length),
-                                  addressList(series.addresses),
+                                  serialAddressesText(series.addresses),
                                   std::to_string(series.step),
                                   std::to_string(series.instructionKind),
                                   std::to_string(series.start)};
@@ -237,31 +232,29 @@ SerialReservation PostgresJournalStore::reserveSerials(const SerialSeries& serie
         key, &row, deadline);
   }
   if (outcome.ok() && row.rows() == 1) {
-    const std::uint64_t next = std::stoull(row.text(0, 1));
-    const std::uint64_t left = serialsLeft(next, row.text(0, 2) == "t", series);
-    if (count == 0 || count > left) {
+    const SerialPosition at{std::stoull(row.text(0, 1)), row.text(0, 2) == "t"};
+    const SerialPlan plan = planSerialBlock(series, at, count);
+    if (!plan.reservation.block) {
       db_.exec("ROLLBACK", deadline);
-      out.error = describe() + ": only " + std::to_string(left) + " serials are left in this series";
-      out.remaining = left;
+      out = plan.reservation;
+      out.error = describe() + ": " + out.error;
       return out;
     }
-    const auto step = static_cast<std::uint64_t>(std::max(series.step, 1));
-    const std::uint64_t last = next + (count - 1) * step;
-    const bool exhausted = last > largestSerial(series.length) - step;
     outcome = db_.exec(
         "UPDATE serial_series SET next = $2, exhausted = $3 WHERE id = $1",
-        {row.text(0, 0), std::to_string(exhausted ? last : last + step), std::string(exhausted ? "true" : "false")},
+        {row.text(0, 0), std::to_string(plan.after.next), std::string(plan.after.exhausted ? "true" : "false")},
         nullptr, deadline);
+    const SerialBlock& block = *plan.reservation.block;
     if (outcome.ok()) {
       outcome = db_.exec(
           "INSERT INTO serial_block (series, time, host, port, programmer_uid, file, first, last) "
           "VALUES ($1, $2, $3, $4, $5, $6, $7, $8)",
-          {row.text(0, 0), owner.time, owner.host, owner.port, owner.programmerUid, owner.file, std::to_string(next),
-           std::to_string(last)},
+          {row.text(0, 0), owner.time, owner.host, owner.port, owner.programmerUid, owner.file,
+           std::to_string(block.first), std::to_string(block.last)},
           nullptr, deadline);
     }
     if (outcome.ok()) outcome = db_.exec("COMMIT", deadline);
-    if (outcome.ok()) out.block = SerialBlock{owner, next, last};
+    if (outcome.ok()) out.block = SerialBlock{owner, block.first, block.last};
   }
   if (!outcome.ok()) {
     if (!outcome.lost) db_.exec("ROLLBACK", deadline);
@@ -292,9 +285,7 @@ std::string PostgresJournalStore::listSeries(std::vector<SerialSeriesState>& sta
     SerialSeriesState state;
     state.series.model = series.text(i, 1);
     state.series.length = static_cast<int>(series.integer(i, 2));
-    for (const std::string& address : splitText(series.text(i, 3), ',')) {
-      state.series.addresses.push_back(static_cast<std::uint16_t>(std::stoul(address)));
-    }
+    state.series.addresses = serialAddressesFromText(series.text(i, 3));
     state.series.step = static_cast<int>(series.integer(i, 4));
     state.series.instructionKind = static_cast<int>(series.integer(i, 5));
     state.series.start = std::stoull(series.text(i, 6));

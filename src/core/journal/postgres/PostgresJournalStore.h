@@ -13,7 +13,7 @@ namespace kt90 {
 // that does not answer in time is dropped and the call fails.
 class PostgresJournalStore : public JournalStore {
  public:
-  static constexpr std::chrono::milliseconds kWriteBudget{1500};
+  static constexpr std::chrono::milliseconds kWriteBudget{1200};
   static constexpr std::chrono::milliseconds kReadBudget{10000};
 
   explicit PostgresJournalStore(std::string uri) : uri_(std::move(uri)) {}

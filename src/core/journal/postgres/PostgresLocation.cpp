@@ -23,10 +23,6 @@ std::string passwordOf(const std::string& uri) {
 
 }  // namespace
 
-bool isDatabaseLocation(const std::string& location) {
-  return location.rfind("postgresql://", 0) == 0 || location.rfind("postgres://", 0) == 0;
-}
-
 std::string withoutPassword(const std::string& uri) {
   std::string out = uri;
   const std::size_t authority = out.find("://");

@@ -3,9 +3,6 @@
 
 namespace kt90::postgres {
 
-// Whether a journal location names a database: "postgresql://…" or "postgres://…".
-bool isDatabaseLocation(const std::string& location);
-
 // The URI as users may see it: the password (in the user part or as a parameter) gone.
 std::string withoutPassword(const std::string& uri);
 

@@ -30,6 +30,8 @@ const char* const kMigrations[] = {
     " program_limit bigint,"
     " download_limit bigint,"
     " rolling_code text NOT NULL,"
+    " serial_first numeric(20),"
+    " serial_last numeric(20),"
     " counters_total bigint,"
     " counters_successes bigint,"
     " log text NOT NULL,"
