@@ -51,7 +51,7 @@ class MenuCommandsTest : public QObject {
     world.profile->writeInt(profile::kLanguage, kEnglish);
     CKT90EXEDlg& w = world.open();
     // English mnemonics: menu titles, items within their menu, then the controls.
-    const QStringList titles = {"&Operation", "&Mode", "&Settings", "&UART", "&Language", "&Help"};
+    const QStringList titles = {"&File", "&Operation", "&Mode", "&Settings", "&UART", "&Language", "&Help"};
     for (int i = 0; i < titles.size(); ++i) QCOMPARE(w.menuBar()->actions()[i]->text(), titles[i]);
     QCOMPARE(w.mainMenu()->action(MenuCommand::ResearchMode)->text(), QString("&R&&D mode"));
     QCOMPARE(w.mainMenu()->action(MenuCommand::Quit)->text(), QString("Qu&it"));
@@ -60,9 +60,9 @@ class MenuCommandsTest : public QObject {
     QCOMPARE(w.mainMenu()->action(MenuCommand::CheckCrc)->data().toInt(), 32804);
     QCOMPARE(w.mainMenu()->action(MenuCommand::Quit)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F4));
     int separators = 0;
-    for (QAction* a : menuOf(w, 5)->actions()) separators += a->isSeparator();
+    for (QAction* a : menuOf(w, 6)->actions()) separators += a->isSeparator();
     QCOMPARE(separators, 2);
-    QCOMPARE(menuOf(w, 5)->actions().last()->text(), QString("&About"));
+    QCOMPARE(menuOf(w, 6)->actions().last()->text(), QString("&About"));
 
     // Ctrl+O opens; Ctrl+S does nothing while Save is off (Production mode).
     w.show();
@@ -187,7 +187,7 @@ class MenuCommandsTest : public QObject {
 
     CKT90EXEDlg& again = world.open();  // what the restarted program sees
     QCOMPARE(world.session->state().language(), kChinese);
-    QCOMPARE(again.menuBar()->actions()[4]->text(), QString("语言(language)"));
+    QCOMPARE(again.menuBar()->actions()[5]->text(), QString("语言(language)"));
   }
 
   void helpFilesAndAbout() {

@@ -148,6 +148,7 @@ bool loadProgramFile(WorkingState& state, const std::string& path) {
   state.updateCodeRangeWithWarning();
   state.showImageCode();
   state.showImageSummary();
+  state.markSaved();
   return true;
 }
 

@@ -58,6 +58,7 @@ bool saveProgramFile(WorkingState& state, const std::string& path, SaveType type
       break;
   }
   state.setFileName(target);
+  state.markSaved();
   return true;
 }
 
@@ -65,6 +66,7 @@ bool autoSave(WorkingState& state) {
   if (state.projectPath().empty()) return false;
   // The user learns which file on disk now holds the downloaded program.
   const bool saved = writeBytes(state.projectPath(), projectBytes(state.image()));
+  if (saved) state.markSaved();
   state.appendLog(formatText(text(saved ? TextId::AutoSaved : TextId::AutoSaveFailed, state.language()),
                              state.projectPath().c_str()));
   return saved;

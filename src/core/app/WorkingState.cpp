@@ -103,6 +103,8 @@ ChipChange WorkingState::changeChip(const std::string& model) {
   loadChipDefinition(true);
   updateCodeRangeWithWarning();
   chipInfo_.clearProgramOnReset = true;
+  // A kept program is now one for this chip that no file holds; a fresh image holds nothing.
+  keep ? markChanged() : markSaved();
   return keep ? ChipChange::Kept : ChipChange::Cleared;
 }
 
@@ -117,12 +119,14 @@ void WorkingState::clearFileName() {
 }
 
 void WorkingState::setHeadFlag(std::uint8_t bit, bool on) {
+  if (image_.head.flag(bit) != on) markChanged();
   image_.head.setFlag(bit, on);
   showImageSummary();
 }
 
 void WorkingState::toggleCheckCrc() {
   image_.head.setFlag(headflag::kCheckCrc, !image_.head.flag(headflag::kCheckCrc));
+  markChanged();
 }
 
 void WorkingState::appendLog(const std::string& entry, bool withTime) { host_.appendLog(cutLogEntry(entry), withTime); }

@@ -73,6 +73,23 @@ class WorkingState {
   void setHeadFlag(std::uint8_t bit, bool on);
   void toggleCheckCrc();
 
+  // --- unsaved changes ---
+  // The image holds what no file has: an edit, a program kept for another chip, an
+  // upload. Opening a file and saving one clear it; so does a chip change that starts
+  // afresh, as nothing is left to lose.
+  bool unsavedChanges() const { return unsavedChanges_; }
+  void markChanged() { unsavedChanges_ = true; }
+  void markSaved() { unsavedChanges_ = false; }
+  // Runs an edit of the image (an editor, a protection setting) and returns its result;
+  // it counts as a change only when the image is not the same afterwards.
+  template <class Edit>
+  bool editImage(Edit&& edit) {
+    const ProgramImage before = image_;
+    const bool result = edit();
+    if (!(image_ == before)) markChanged();
+    return result;
+  }
+
   // --- views ---
   void appendLog(const std::string& entry, bool withTime = true);
   void showCode(const Bytes& code);
@@ -126,6 +143,7 @@ class WorkingState {
   std::string fileName_;
   std::string projectPath_;
   std::optional<ProgrammerUid> connectedUid_;
+  bool unsavedChanges_ = false;
   JournalStore* journal_ = nullptr;
   bool journalStrict_ = false;
 };

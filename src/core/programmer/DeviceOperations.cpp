@@ -42,9 +42,10 @@ OperationState queryUid(OperationRun& run) {
 
 // The operation after the guard admitted it; the device is closed when this returns.
 OperationState runStarted(DeviceOperation op, WorkingState& state, CKT90Driver& driver, const std::string& portName,
-                          OperationOutcome& outcome) {
+                          const OperationGuard& guard, OperationOutcome& outcome) {
   OperationRun run(state, driver, portName, outcome);
   if (op == DeviceOperation::QueryUid) return queryUid(run);
+  if (op == DeviceOperation::Download) run.allowCancel(guard);
 
   state.setOperationState(OperationState::Running);
   state.host().setProgress(0);
@@ -120,7 +121,7 @@ OperationOutcome runDeviceOperation(DeviceOperation op, WorkingState& state, CKT
   FinishedOperation finished{op, portName, std::chrono::system_clock::now(), {}, {}};
   const auto clock = std::chrono::steady_clock::now();
   state.operationLog().startRecording();
-  outcome.finalState = runStarted(op, state, driver, portName, outcome);
+  outcome.finalState = runStarted(op, state, driver, portName, guard, outcome);
   finished.log = state.operationLog().stopRecording();
   finished.duration = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - clock);
   journalOperation(std::move(finished), outcome, state);

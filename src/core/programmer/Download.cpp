@@ -150,6 +150,8 @@ OperationState runDownload(OperationRun& run) {
   }
   ProgramImage& image = state.image();
   if (!imageStorable(run, image)) return OperationState::Failed;
+  // Allowed (a blank chip has its uses), but more often a file that was never opened.
+  if (usedWords(image, state.blankWord()) == 0) run.log(TextId::DownloadNoCode);
 
   if (!run.openDevice()) return OperationState::Failed;
   const Identity identity = identifyProgrammer(run);

@@ -73,9 +73,14 @@ class OperationRun {
   // Waits on the calling thread (the 200 ms settle times of the chip and the record).
   void pause(std::uint32_t milliseconds);
 
+  // An operation that may stop on request watches its guard's cancel request.
+  void allowCancel(const OperationGuard& guard) { cancel_ = &guard; }
+  bool cancelRequested() const { return cancel_ && cancel_->cancelRequested(); }
+
  private:
   std::string portName_;
   OperationOutcome& outcome_;
+  const OperationGuard* cancel_ = nullptr;
   std::uint32_t progressRange_ = 0;
 };
 

@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <tuple>
 
 #include "InProcessOps.h"
 #include "core/base/FileIo.h"
@@ -190,6 +191,46 @@ TEST_F(Ops, RepliesThatArriveShortAreNeverReadAsValues) {
     EXPECT_FALSE(host.logContains(c.neverLogged));
     EXPECT_EQ(outcome.figure(c.figure), "");
     EXPECT_TRUE(tracker->closedEveryTime());
+  }
+}
+
+}  // namespace
+}  // namespace kt90::testing
+
+namespace kt90::testing {
+namespace {
+
+// A cancel request stops a download before its next write and fails it as any broken
+// download fails; a request from before the admission, or to an upload, changes nothing.
+TEST_F(Ops, ACancelRequestStopsADownloadBeforeItsNextWrite) {
+  start();
+  fillProgram(*state, 5);
+  // operation, the write during which Cancel comes (0: at the open, -1: before admission), final state
+  const std::tuple<DeviceOperation, int, OperationState> rows[] = {
+      {DeviceOperation::Download, 0, OperationState::Failed},
+      {DeviceOperation::Download, 40, OperationState::Failed},
+      {DeviceOperation::Download, -1, OperationState::Passed},
+      {DeviceOperation::Upload, 0, OperationState::Ready},
+  };
+  for (const auto& [op, at, expected] : rows) {
+    tracker->writes = 0;
+    tracker->onOpen = [&, at = at] { if (at == 0) guard.requestCancel(); };
+    tracker->onWrite = [&, at = at] { if (static_cast<int>(tracker->writes) + 1 == at) guard.requestCancel(); };
+    if (at < 0) guard.requestCancel();
+    EXPECT_EQ(run(op).finalState, expected) << at;
+    const bool cancelled = expected == OperationState::Failed;
+    EXPECT_EQ(!host.log.empty() && host.log.back() == msg(TextId::DownloadCancelled), cancelled) << at;
+    EXPECT_TRUE(!cancelled || tracker->writes == static_cast<std::uint64_t>(at)) << at;  // the write under way ends
+    EXPECT_TRUE(tracker->closedEveryTime());
+  }
+}
+
+TEST_F(Ops, ADownloadWithoutCodeWordsWarnsInTheLog) {
+  start();
+  for (const bool withCode : {false, true}) {
+    if (withCode) state->image().setWord(0x7FF, 0x0123);  // the last word alone counts too
+    ASSERT_EQ(run(DeviceOperation::Download).finalState, OperationState::Passed);
+    EXPECT_EQ(host.logHas(msg(TextId::DownloadNoCode)), !withCode);
   }
 }
 

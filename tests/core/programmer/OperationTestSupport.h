@@ -81,6 +81,7 @@ class TrackingDriver : public CKT90Driver {
   std::optional<std::uint8_t> lastCommand;
   std::function<std::optional<bool>(std::uint8_t*, std::uint32_t)> onWaitData;
   std::function<void()> onOpen;
+  std::function<void()> onWrite;  // before every WriteData
 
   bool OpenDevice(const std::string& port) override {
     ++opens;
@@ -107,6 +108,7 @@ class TrackingDriver : public CKT90Driver {
     return inner_.WaitData(buffer, length, timeout);
   }
   std::uint32_t WriteData(const std::uint8_t* b, std::uint32_t a, std::uint32_t l) override {
+    if (onWrite) onWrite();
     ++writes;
     return inner_.WriteData(b, a, l);
   }
