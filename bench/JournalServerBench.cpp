@@ -46,8 +46,7 @@ JournalRecord sampleRecord(int process, int index) {
 // Appends `records` records as station `process` with its own outbox; the microseconds of each.
 std::vector<double> appendAll(const std::string& uri, const std::filesystem::path& folder, int process, int records) {
   const std::string outboxPath = (folder / ("station" + std::to_string(process) + ".sqlite")).string();
-  JournalOpen local = openJournalStore(outboxPath, JournalAccess::Append);
-  JournalOpen store = openPostgresJournal(uri, std::move(local.store), outboxPath);
+  JournalOpen store = openPostgresJournal(uri, outboxPath);
   std::vector<double> micros;
   if (!store.store) return micros;
   store.store->append(sampleRecord(process, -1));  // connects and migrates, not counted

@@ -62,6 +62,7 @@ class CKT90EXEDlg : public QMainWindow, public Host {
   void showJournalProblem(const std::string& why);
   // Starts a device operation on a worker; `after` runs on the UI thread when it ended.
   void startDeviceOperation(DeviceOperation op, std::function<void(const OperationOutcome&)> after = {});
+  bool prepareDownload(OperationRequest& request);
 
   // Read-only views for tests and screenshots.
   QWidget* control(Control c) const { return controls_[static_cast<std::size_t>(c)]; }

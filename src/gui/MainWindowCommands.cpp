@@ -1,5 +1,6 @@
 // The commands of the main window: each forwards to the core and shows the result.
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QPointer>
 #include <QProgressBar>
@@ -7,10 +8,12 @@
 #include <QStatusBar>
 #include <QUrl>
 #include <chrono>
+#include <filesystem>
 
 #include "core/app/LimitCommands.h"
 #include "core/app/ModeCommands.h"
 #include "core/app/OpenProgramFile.h"
+#include "core/app/SerialCountQuestion.h"
 #include "core/app/SaveProgramFile.h"
 #include "core/app/Settings.h"
 #include "core/base/FileIo.h"
@@ -18,6 +21,7 @@
 #include "core/progfile/FileHead.h"
 #include "core/progfile/UidBinding.h"
 #include "core/text/FileProblem.h"
+#include "connect/ProgrammerConnection.h"
 #include "gui/CKT90EXEDlg.h"
 #include "gui/DriverSetup.h"
 #include "gui/GuiText.h"
@@ -181,7 +185,8 @@ void CKT90EXEDlg::menuCommand(MenuCommand c) {
       close();
       break;
     case MenuCommand::HelpDocument:
-      openLocalFile(helpDocumentPath(state.programDir()), TextId::HelpDocumentMissing);
+      openLocalFile(helpDocumentPath(state.programDir(), stdstr(QCoreApplication::applicationDirPath())),
+                    TextId::HelpDocumentMissing);
       break;
     case MenuCommand::InstallDriver:
       if (kDriverSetupScript)
@@ -255,7 +260,7 @@ void CKT90EXEDlg::uidSettingsCommand() {
   startDeviceOperation(DeviceOperation::QueryUid, [this](const OperationOutcome& outcome) {
     // Only a U_ID this query read counts; a failed query binds nothing new.
     WorkingState& state = session_.state();
-    state.editImage([&] { return dialogs_.editUidBinding(this, state, uidFromRowText(outcome.figure("uid"))); });
+    state.editImage([&] { return dialogs_.editUidBinding(this, state, uidFromRowText(outcome.uid)); });
     syncFromState();
   });
 }
@@ -275,39 +280,76 @@ void CKT90EXEDlg::openLocalFile(const std::string& path, TextId missing) {
   }
 }
 
+// What a download asks beyond the port: the file as the journal names it, and where and
+// how many serials it reserves. False: the user cancelled, or the ledger cannot be opened.
+bool CKT90EXEDlg::prepareDownload(OperationRequest& request) {
+  WorkingState& state = session_.state();
+  if (!state.fileName().empty()) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(pathFromUtf8(state.fileName()), error);
+    request.programFile = error ? state.fileName() : pathToUtf8(absolute);
+  }
+  if (!state.image().rollingCodeOn()) return true;
+  // The journal is on but cannot be used: no serials can be reserved.
+  if (!session_.journalError().empty()) {
+    state.appendLog(formatText(text(TextId::SerialBlockNotReserved, language_), session_.journalError().c_str()));
+    return false;
+  }
+  request.serialLedger = state.journal();
+  // A stand-alone programmer's block is the program limit; without one the user says.
+  if (request.serialLedger && serialCountNeeded(state.image())) {
+    request.serialCount = askSerialCount(state);
+    if (!request.serialCount) return false;
+  }
+  return true;
+}
+
 void CKT90EXEDlg::startDeviceOperation(DeviceOperation op, std::function<void(const OperationOutcome&)> after) {
   const PortTarget target = portMenu_->target();
+  WorkingState& state = session_.state();
+  OperationRequest request;
+  if (op == DeviceOperation::Download && !prepareDownload(request)) return;
   // The progress starts from nothing, whatever the last operation reached; a running
   // operation keeps its own (the new one meets the guard).
   const bool first = !session_.runner().busy();
   if (first && op != DeviceOperation::QueryUid) progressBar_->setValue(0);
-  // A port this user may not open is no missing programmer: say what helps instead.
-  if (const auto problem = portPermissionProblem(target, language_)) {
-    WorkingState& state = session_.state();
-    if (op != DeviceOperation::QueryUid) state.appendLog("CLEAR");
-    state.appendLog(*problem);
-    if (op != DeviceOperation::QueryUid) state.setOperationState(OperationState::Failed);
-    return;
-  }
   // The controls go off now, before the worker runs: no second click slips in.
   if (op != DeviceOperation::QueryUid) applyControlStates(OperationState::Running);
   if (first) cancelButton_->setEnabled(op == DeviceOperation::Download);
 
-  WorkingState& state = session_.state();
   OperationGuard& guard = session_.guard();
-  const QString stateFile = session_.emulatorStateFile();
+  const ProgrammerTarget where = programmerTarget(target, session_.emulatorStateFile());
   auto outcome = std::make_shared<OperationOutcome>();
   QPointer<CKT90EXEDlg> self(this);
+  const LanguageId language = language_;
   session_.runner().start(
-      [op, target, stateFile, outcome, &state, &guard] {
-        const std::unique_ptr<DeviceConnection> connection = DeviceConnection::open(target, stateFile, state);
-        *outcome = runDeviceOperation(op, state, connection->driver(), target.portName, guard);
-        connection->finish(outcome->started);
+      [op, where, request, outcome, language, &state, &guard] {
+        const ConnectionOpen opened = openProgrammer(where, false);
+        ProgrammerConnection& connection = *opened.connection;
+        OperationRequest asked = connection.request(op);
+        asked.programFile = request.programFile;
+        asked.serialCount = request.serialCount;
+        asked.serialLedger = request.serialLedger;
+        // The window asks before a firmware update, naming both versions.
+        asked.firmware = FirmwareConsent::AskUser;
+        // A port this user may not open is no missing programmer: say what helps instead.
+        asked.portProblem = [&connection, language] {
+          const auto path = connection.deniedPath();
+          return path ? formatText(text(TextId::PortPermissionDenied, language), path->c_str()) : std::string();
+        };
+        *outcome = runDeviceOperation(asked, state, connection.driver(), guard);
+        // A state file that could not be used or saved kept the programmer off or stopped it.
+        if (outcome->started && !connection.stateProblem().empty()) {
+          const TextId id = connection.stateLoaded() ? TextId::EmulatorStateNotSaved : TextId::EmulatorStateUnreadable;
+          state.appendLog(formatText(text(id, language), connection.stateProblem().c_str()));
+        }
       },
       [self, outcome, noPort = target.kind == PortTarget::Kind::None, after = std::move(after)] {
         if (!self) return;
         // After the operation's own log (it starts by clearing it), the hint that helps.
         if (noPort && outcome->started) self->appendLog(text(TextId::NoPortChosen, self->language_), true);
+        if (outcome->serialFirst && outcome->serialLast)
+          self->session_.state().showSerialBlock(*outcome->serialFirst, *outcome->serialLast);
         self->operationEnded(*outcome, after);
       });
 }

@@ -11,6 +11,7 @@
 #include "core/app/OperatingMode.h"
 #include "core/app/ServiceCode.h"
 #include "core/base/LocalTime.h"
+#include "core/base/ProgramVersion.h"
 #include "core/chip/CIniFile.h"
 #include "core/progfile/FileHead.h"
 #include "gui/DriverSetup.h"
@@ -157,9 +158,10 @@ class MenuCommandsTest : public QObject {
 
   void closeUpdataWritesTheSettingsFile() {
     GuiWorld world;
+    // The title shows the program's own version, never one a settings file claims.
     world.writeSettings("[Settings]\r\nWndTxt=ABC\r\nVersion=1.0.3\r\n");
     CKT90EXEDlg& w = world.open();
-    QCOMPARE(w.windowTitle(), QString("ABC V1.0.3"));
+    QCOMPARE(w.windowTitle(), QString("ABC V") + kProgramVersion);
     const CIniFile ini(world.programDirectory() + "/DLL/set.dll");
     QVERIFY(item(w, MenuCommand::CloseUpdata)->isChecked());  // no entry: off
     w.menuCommand(MenuCommand::CloseUpdata);
@@ -218,7 +220,7 @@ class MenuCommandsTest : public QObject {
     QVERIFY(world.dialogs.messages.back().contains("No application could open"));
 
     w.menuCommand(MenuCommand::About);
-    QCOMPARE(world.dialogs.abouts, QStringList{"KT90 Programmer V1.0.3"});
+    QCOMPARE(world.dialogs.abouts, QStringList{QString("KT90 Programmer V") + kProgramVersion});
   }
 };
 

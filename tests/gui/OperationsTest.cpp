@@ -132,6 +132,24 @@ class OperationsTest : public QObject {
     QVERIFY(w.control(Control::Download)->isEnabled());
   }
 
+  // The window asks before it replaces the firmware, naming both versions; the shipped image
+  // (V5.1) is older than the emulated programmer's firmware (V5.2), so the question warns.
+  void firmwareUpdateAsksNamingBothVersions() {
+    GuiWorld world;
+    world.profile->writeInt(profile::kLanguage, kEnglish);
+    CKT90EXEDlg& w = world.open();
+    chooseEmulator(w);
+    world.dialogs.answers = {MessageAnswer::No};
+    w.menuCommand(MenuCommand::UpdateFirmware);
+    QVERIFY(world.waitIdle());
+    QCOMPARE(world.dialogs.questions.size(), 1);
+    const QString question = world.dialogs.questions[0];
+    QVERIFY2(question.contains("KT90 V5.2") && question.contains("KT90 V5.1") && question.contains("downgrade"),
+             qPrintable(question));
+    QCOMPARE(w.shownState(), OperationState::Failed);
+    QVERIFY(w.views()->logView()->toPlainText().contains("the programmer keeps firmware KT90 V5.2"));
+  }
+
   void statisticsAndTheUidQuery() {
     GuiWorld world;
     world.profile->writeInt(profile::kLanguage, kEnglish);

@@ -15,6 +15,7 @@
 #include <QWheelEvent>
 
 #include "core/app/OperatingMode.h"
+#include "core/base/ProgramVersion.h"
 #include "core/progfile/FileHead.h"
 #include "gui/CommandLine.h"
 #include "gui/support/GuiWorld.h"
@@ -42,7 +43,7 @@ class StartupTest : public QObject {
     QCOMPARE(w.chipList()->currentIndex(), 0);
     QVERIFY(!world.session->shell().ports().chosen().has_value());
     QCOMPARE(w.portMenu()->target().kind, PortTarget::Kind::None);
-    QCOMPARE(w.windowTitle(), QString("KT90 Programmer V1.0.3"));
+    QCOMPARE(w.windowTitle(), QString("KT90 Programmer V") + kProgramVersion);
 
     // Chinese texts from the string table, menus included, the port menu at position 4.
     QCOMPARE(static_cast<QPushButton*>(w.control(Control::Download))->text(), QString("下载"));
