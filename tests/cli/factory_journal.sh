@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The factory journal on a real PostgreSQL server (KT90_TEST_POSTGRES, its folder in
 # KT90_TEST_POSTGRES_DIR, from scripts/pg-server.sh): two stations at once, the server
-# stopped in the middle of a gang download and restarted, a server that never answers, a
+# stopped in the middle of a gang download and restarted, serials reserved ahead and a
+# rolling-code download refused without them, a server that never answers, a
 # wrong password. Skipped without a server.
 #   factory_journal.sh KT90CTL DATADIR PG_SERVER_SCRIPT
 set -u
@@ -56,6 +57,36 @@ station st1 journal --sync >/dev/null || fail "a second --sync"
 [ "$(sql "SELECT count(*) FROM record WHERE host = 'st1'")" = 15 ] || fail "after the restart: $(sql "SELECT count(*) FROM record WHERE host = 'st1'") records of st1, 15 expected"
 [ "$(sql "SELECT count(DISTINCT (origin, station_record)) FROM record")" = "$(sql "SELECT count(*) FROM record")" ] \
   || fail "a record arrived twice"
+
+# The rolling code: eight stations reserving blocks of one series at once get disjoint
+# blocks; with the server down a download is refused unless serials were reserved ahead.
+"$ctl" --data-dir "$data" --journal off convert "$sample" "$work/rolling.vk" --rolling-code 1000:1:100,101 >/dev/null \
+  || fail "making a rolling-code file"
+for i in $(seq 8); do station r$i serials --reserve 5 "$work/rolling.vk" --json >"$work/reserve$i" & done
+wait
+for i in $(seq 8); do grep -q '"stock":5' "$work/reserve$i" || fail "reserve r$i: $(cat "$work/reserve$i")"; done
+[ "$(sql "SELECT count(*) FROM serial_block a JOIN serial_block b ON a.series = b.series AND a.id < b.id
+          AND a.first <= b.last AND b.first <= a.last")" = 0 ] || fail "overlapping blocks: $(sql "SELECT host, first, last FROM serial_block")"
+station st1 serials --json | python3 -c '
+import json, sys
+blocks = sorted((b["first"], b["last"]) for s in json.load(sys.stdin)["series"] for b in s["blocks"])
+assert len(blocks) == 8, blocks
+assert all(a[1] < b[0] for a, b in zip(blocks, blocks[1:])), blocks' || fail "serials --json: the blocks overlap"
+for bad in "0 $work/rolling.vk" "x $work/rolling.vk"; do
+  station r1 serials --reserve $bad >/dev/null 2>&1; [ $? = 2 ] || fail "--reserve $bad: not a usage error"
+done
+station r1 serials --reserve 5 "$sample" >/dev/null 2>&1 && fail "--reserve with the rolling code off passed"
+"$pgserver" stop "$KT90_TEST_POSTGRES_DIR"
+station r9 download "$work/rolling.vk" --serials 2 --sim "$work/r9.state" >"$work/r9.out" 2>&1 \
+  && fail "a rolling-code download without a server or stock passed"
+grep -q "cannot be reached" "$work/r9.out" || fail "no clear refusal: $(cat "$work/r9.out")"
+station r1 download "$work/rolling.vk" --serials 2 --sim "$work/r1.state" >"$work/r1.out" 2>&1 \
+  || fail "a download from the station's stock: $(cat "$work/r1.out")"
+station r1 serials --reserve 5 "$work/rolling.vk" >/dev/null 2>&1 && fail "--reserve passed without a server"
+"$pgserver" restart "$KT90_TEST_POSTGRES_DIR"
+station r1 journal --sync >/dev/null || fail "--sync of the stock's download"
+[ "$(sql "SELECT count(*) FROM record WHERE host = 'r1' AND operation = 'download'")" = 1 ] \
+  || fail "the download from stock was not recorded: $(sql "SELECT host, operation FROM record ORDER BY id DESC LIMIT 3")"
 
 # A port where something accepts and never answers: at most 2 s more, the record kept.
 python3 - >"$work/silent.port" <<'PY' &
