@@ -3,7 +3,8 @@
 # figures (Google Benchmark), then the 8K-word download through the emulator in
 # process, over kt90-sim's pseudo-terminal, and with 1 ms latency per transaction; the
 # serial driver's cost per transaction and with the programmer gone; then
-# the same download through kt90ctl into one programmer and into a gang of four.
+# the same download through kt90ctl into one programmer and into a gang of four; then the
+# time a journal record adds on a throwaway local PostgreSQL server.
 # Extra arguments go to the file benchmark (for example --benchmark_filter=Hex).
 # The build folder is build/release unless KT90_BENCH_BUILD_DIR names another.
 set -euo pipefail
@@ -15,7 +16,7 @@ else
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKT90_WERROR=ON -DKT90_BENCH=ON >/dev/null
 fi
 targets=(bench_progfile)
-for extra in bench_download bench_serial bench_gang; do
+for extra in bench_download bench_serial bench_gang bench_journal_server; do
   if cmake --build "$build" --target help | grep -q "$extra"; then targets+=("$extra"); fi
 done
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
@@ -28,4 +29,9 @@ if [ -x "$build/bin/bench_serial" ]; then
 fi
 if [ -x "$build/bin/bench_gang" ]; then
   "$build/bin/bench_gang" --runs "${KT90_BENCH_RUNS:-5}" --programmers 4
+fi
+if [ -x "$build/bin/bench_journal_server" ]; then
+  pg_dir=$(mktemp -d)
+  trap './scripts/pg-server.sh stop "$pg_dir" || true; rm -rf "$pg_dir"' EXIT
+  "$build/bin/bench_journal_server" --uri "$(./scripts/pg-server.sh start "$pg_dir")" --records "${KT90_BENCH_RECORDS:-500}"
 fi

@@ -6,6 +6,12 @@ cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 jobs=$(nproc)
 
+# The factory journal's tests run against a throwaway PostgreSQL server, stopped at the end.
+pg_dir=$(mktemp -d)
+trap './scripts/pg-server.sh stop "$pg_dir" || true; rm -rf "$pg_dir"' EXIT
+KT90_TEST_POSTGRES=$(./scripts/pg-server.sh start "$pg_dir")
+export KT90_TEST_POSTGRES KT90_TEST_POSTGRES_DIR=$pg_dir
+
 cmake --preset default
 cmake --build --preset default -j "$jobs"
 ctest --preset default -j "$jobs"

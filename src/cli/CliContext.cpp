@@ -29,6 +29,7 @@ std::string resolveDataDir(const std::string& explicitDir) {
 
 CliSession::CliSession(const CliOptions& options, std::FILE* logStream) : host_(logStream) {
   profile_.writeInt(profile::kLanguage, options.language == "zh" ? kChinese : kEnglish);
+  chooseStationName(options.station, std::getenv("KT90_STATION"));
   state_ = std::make_unique<WorkingState>(host_, profile_, resolveDataDir(options.dataDir));
   state_->start();
   if (journalPath(options)) {
@@ -41,7 +42,9 @@ CliSession::CliSession(const CliOptions& options, std::FILE* logStream) : host_(
 std::unique_ptr<JournalStore> openJournal(const CliOptions& options, JournalAccess access) {
   const std::optional<std::string> location = journalPath(options);
   if (!location) throw CommandFailure(kExitFailed, "the production journal is off");
-  JournalOpen open = openJournalStore(*location, access);
+  // A journal on a server keeps its records first in the station's own journal file.
+  JournalOpen open = openJournalStore(
+      *location, access, journalLocation(std::nullopt, nullptr, userDataDir(currentUserEnvironment())).value_or(""));
   if (!open.store) throw CommandFailure(kExitFailed, open.error);
   return std::move(open.store);
 }

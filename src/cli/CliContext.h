@@ -32,7 +32,8 @@ struct CliOptions {
   std::string dataDir;          // --data-dir
   std::string language = "en";  // --lang en|zh
   bool json = false;            // --json
-  std::string journal;          // --journal PATH|off
+  std::string journal;          // --journal PATH|URI|off
+  std::string station;          // --station NAME
   bool journalStrict = false;   // --journal-strict
 };
 

@@ -8,6 +8,7 @@
 #include "cli/Json.h"
 #include "core/base/Encoding.h"
 #include "core/journal/JournalCsv.h"
+#include "core/journal/JournalOutbox.h"
 #include "core/journal/JournalTime.h"
 #include "core/programmer/DeviceOperations.h"
 #include "core/text/Format.h"
@@ -25,6 +26,8 @@ struct JournalArgs {
   std::string result;
   bool csv = false;
   bool summary = false;
+  bool pending = false;
+  bool sync = false;
 };
 
 // Texts as they were stored may hold bytes that are no UTF-8 (a port name, a file name).
@@ -135,7 +138,35 @@ JournalFilter makeFilter(const JournalArgs& args) {
   return filter;
 }
 
+// --pending and --sync: the records waiting in the station's outbox for the journal
+// server. A journal in a file has no outbox: nothing waits there.
+void runOutbox(const JournalArgs& args, const CliOptions& options) {
+  const std::unique_ptr<JournalStore> journal = openJournal(options, JournalAccess::Append);
+  auto* outbox = dynamic_cast<JournalOutbox*>(journal.get());
+  std::int64_t waiting = 0;
+  std::int64_t forwarded = 0;
+  std::string error;
+  if (outbox) {
+    if (args.sync) error = outbox->sync(forwarded);
+    const std::string counted = outbox->pending(waiting);
+    if (error.empty()) error = counted;
+  }
+  if (!error.empty()) throw CommandFailure(kExitFailed, error);
+  if (options.json) {
+    Json doc{{"ok", true}};
+    if (args.sync) doc["forwarded"] = forwarded;
+    doc["pending"] = waiting;
+    printJson(doc);
+  } else if (args.sync) {
+    std::printf("%lld records sent to %s; %lld waiting\n", static_cast<long long>(forwarded),
+                escapeInvalidUtf8(journal->describe()).c_str(), static_cast<long long>(waiting));
+  } else {
+    std::printf("%lld\n", static_cast<long long>(waiting));
+  }
+}
+
 void runJournal(const JournalArgs& args, const CliOptions& options) {
+  if (args.pending || args.sync) return runOutbox(args, options);
   const JournalFilter filter = makeFilter(args);
   const std::unique_ptr<JournalStore> journal = openJournal(options, JournalAccess::Read);
   std::string error;
@@ -163,7 +194,8 @@ std::vector<std::string> operationNames() {
 void addJournalCommand(CLI::App& app, CliOptions& options, int& exitCode) {
   auto* command = app.add_subcommand("journal", "Show the production journal, or its yield per chip model and file");
   auto args = std::make_shared<JournalArgs>();
-  command->add_option("--after", args->after, "Records stored after the one with this id (collect with the last id seen)")
+  command
+      ->add_option("--after", args->after, "Records stored after the one with this id (collect with the last id seen)")
       ->check(CLI::NonNegativeNumber);
   command->add_option("--since", args->since,
                       "Records that started at or after this ISO 8601 time (UTC unless given: Z, +08, +08:00)");
@@ -175,6 +207,11 @@ void addJournalCommand(CLI::App& app, CliOptions& options, int& exitCode) {
       ->check(CLI::IsMember({"passed", "failed"}));
   command->add_flag("--summary", args->summary,
                     "Operations, passed, failed and yield per chip model and file checksum");
+  auto* pending = command->add_flag("--pending", args->pending,
+                                    "How many records wait on this station for the journal server (0 for a file)");
+  auto* sync = command->add_flag(
+      "--sync", args->sync, "Send the records waiting for the journal server now; exit 1 while it cannot be reached");
+  pending->excludes(sync);
   auto* json = command->add_flag("--json", options.json,
                                  "Print one JSON object: {\"ok\": true, \"records\": [...]} or \"summary\"");
   auto* csv = command->add_flag("--csv", args->csv, "Print CSV with a header line");

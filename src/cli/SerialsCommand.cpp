@@ -6,7 +6,11 @@
 #include "cli/Commands.h"
 #include "cli/Json.h"
 #include "core/base/Encoding.h"
+#include "core/journal/JournalLocation.h"
+#include "core/journal/JournalOutbox.h"
+#include "core/journal/JournalTime.h"
 #include "core/journal/SerialArithmetic.h"
+#include "core/programmer/SerialBlocks.h"
 #include "core/text/Format.h"
 
 namespace kt90 {
@@ -55,6 +59,37 @@ void printSeries(const SerialSeriesState& state) {
   }
 }
 
+// --reserve COUNT FILE: a block of FILE's series reserved on the journal server now and
+// kept in this station's outbox, for downloads while the server is away.
+void runReserve(const CliOptions& options, std::uint64_t count, const std::string& file) {
+  CliSession session(options, stderr);
+  session.openProgram(file);
+  const WorkingState& state = session.state();
+  if (!state.image().rollingCodeOn()) throw CommandFailure(kExitFailed, file + " has the rolling code off");
+  const std::unique_ptr<JournalStore> journal = openJournal(options, JournalAccess::Append);
+  auto* outbox = dynamic_cast<JournalOutbox*>(journal.get());
+  if (!outbox) {
+    throw CommandFailure(kExitFailed, journal->describe() + " is not a journal server: downloads reserve from it");
+  }
+  const SerialSeries series = serialSeries(state.image(), state.chipModelName());
+  const SerialBlockOwner owner{journalTime(std::chrono::system_clock::now()), stationName(), "stock", "", file};
+  const SerialReservation reserved = outbox->reserveStock(series, count, owner);
+  if (!reserved.block) {
+    throw CommandFailure(kExitFailed, reserved.remaining ? "only " + std::to_string(*reserved.remaining) +
+                                                               " serials are left in the series"
+                                                         : "serials could not be reserved: " + reserved.error);
+  }
+  std::uint64_t stock = 0;
+  if (std::string error = outbox->stockLeft(series, stock); !error.empty()) throw CommandFailure(kExitFailed, error);
+  if (options.json) {
+    printJson(Json{{"ok", true}, {"first", reserved.block->first}, {"last", reserved.block->last}, {"stock", stock}});
+    return;
+  }
+  std::printf("reserved %s - %s; %llu serials in this station's stock\n",
+              serialText(reserved.block->first, series.length).c_str(),
+              serialText(reserved.block->last, series.length).c_str(), static_cast<unsigned long long>(stock));
+}
+
 void runSerials(const CliOptions& options) {
   const std::unique_ptr<JournalStore> journal = openJournal(options, JournalAccess::Read);
   std::vector<SerialSeriesState> series;
@@ -74,8 +109,26 @@ void addSerialsCommand(CLI::App& app, CliOptions& options, int& exitCode) {
   auto* command = app.add_subcommand(
       "serials", "Show the serial ledger: each rolling-code series, its next free serial and its reserved blocks");
   command->add_flag("--json", options.json, "Print one JSON object: {\"ok\": true, \"series\": [...]}");
+  static std::vector<std::string> reserve;
+  command
+      ->add_option("--reserve", reserve,
+                   "COUNT FILE: reserve COUNT serials of FILE's series on the journal server ahead, kept on this "
+                   "station for downloads while the server is away")
+      ->expected(2);
   command->callback([&options, &exitCode] {
-    runSerials(options);
+    if (reserve.empty()) {
+      runSerials(options);
+    } else {
+      std::uint64_t count = 0;
+      try {
+        std::size_t used = 0;
+        count = std::stoull(reserve[0], &used);
+        if (used != reserve[0].size() || count == 0) throw std::invalid_argument("count");
+      } catch (const std::exception&) {
+        throw CommandFailure(kExitUsage, "--reserve: COUNT must be a whole number above 0: " + reserve[0]);
+      }
+      runReserve(options, count, reserve[1]);
+    }
     exitCode = kExitOk;
   });
 }

@@ -40,7 +40,10 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"en", "zh"}));
   kt90::addJsonFlag(app, options);
   app.add_option("--journal", options.journal,
-                 "Production journal file, or \"off\" (default: journal.sqlite in the user's data folder)");
+                 "Production journal file, postgresql://USER@HOST:PORT/DB server, or \"off\" (default: "
+                 "journal.sqlite in the user's data folder)");
+  app.add_option("--station", options.station,
+                 "The station name records carry as host (default: KT90_STATION, else the computer's name)");
   app.add_flag("--journal-strict", options.journalStrict,
                "An operation whose record cannot be stored in the journal fails");
   int exitCode = kt90::kExitOk;

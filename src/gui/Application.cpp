@@ -66,8 +66,7 @@ int runApplication(int argc, char** argv) {
   bool restart = false;
   {
     Session session(profile, programDir, options);
-    session.useJournal(
-        journalLocation(options.journal, std::getenv("KT90_JOURNAL"), userDataDir(currentUserEnvironment())));
+    session.chooseJournal();
     QtDialogs dialogs;
     {
       CKT90EXEDlg window(session, dialogs, link::availableSerialPorts);

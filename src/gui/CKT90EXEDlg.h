@@ -19,6 +19,7 @@ enum class TextId : int;
 
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
@@ -60,6 +61,8 @@ class CKT90EXEDlg : public QMainWindow, public Host {
   void chipSelected(int index);
   // The status line says why the production journal lacks a record (each time it happens).
   void showJournalProblem(const std::string& why);
+  // The status line's lasting part: how many records wait for the journal server.
+  void showOutboxWaiting();
   // Starts a device operation on a worker; `after` runs on the UI thread when it ended.
   void startDeviceOperation(DeviceOperation op, std::function<void(const OperationOutcome&)> after = {});
   bool prepareDownload(OperationRequest& request);
@@ -128,6 +131,7 @@ class CKT90EXEDlg : public QMainWindow, public Host {
   QPlainTextEdit* summaryView_ = nullptr;
   QLineEdit* statusText_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
+  QLabel* outboxWaiting_ = nullptr;  // hidden while nothing waits
   QPushButton* cancelButton_ = nullptr;  // enabled only while a download runs
   LogCodeViews* views_ = nullptr;
   MainMenu* menu_ = nullptr;

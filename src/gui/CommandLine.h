@@ -11,7 +11,8 @@ struct GuiOptions {
   std::optional<std::string> port;           // --port PATH: a serial port by path or name
   std::optional<std::string> dataDir;        // --data-dir DIR: the program directory
   std::optional<std::string> emulatorState;  // --emulator-state FILE
-  std::optional<std::string> journal;        // --journal PATH|off
+  std::optional<std::string> journal;        // --journal PATH|URI|off
+  std::optional<std::string> station;        // --station NAME: the host its records name
   std::optional<std::string> file;           // FILE: opened at the start as Open does
 };
 

@@ -23,6 +23,7 @@ MainMenu::MainMenu(QMenuBar* bar, LanguageId language, ContextSource context, Co
   addItem(operation, TextId::MenuQuality, MenuCommand::Quality);
   addItem(operation, TextId::MenuProductionJournal, MenuCommand::ProductionJournal);
   addItem(operation, TextId::MenuStrictJournal, MenuCommand::StrictJournal);
+  addItem(operation, TextId::MenuJournalSettings, MenuCommand::JournalSettings);
   operation->addSeparator();
   addItem(operation, TextId::MenuQuit, MenuCommand::Quit)->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
 

@@ -1,6 +1,7 @@
 // The commands of the main window: each forwards to the core and shows the result.
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QPointer>
 #include <QProgressBar>
@@ -18,6 +19,7 @@
 #include "core/app/Settings.h"
 #include "core/base/FileIo.h"
 #include "core/base/LocalTime.h"
+#include "core/journal/JournalOutbox.h"
 #include "core/progfile/FileHead.h"
 #include "core/progfile/UidBinding.h"
 #include "core/text/FileProblem.h"
@@ -27,6 +29,7 @@
 #include "gui/GuiText.h"
 #include "gui/JournalView.h"
 #include "gui/MainMenu.h"
+#include "gui/dialogs/JournalSettingsDialog.h"
 #include "gui/widgets/CQdComboBox.h"
 
 namespace kt90::gui {
@@ -130,6 +133,18 @@ void CKT90EXEDlg::menuCommand(MenuCommand c) {
     case MenuCommand::StrictJournal:
       if (!running) session_.setJournalStrict(!session_.journalStrict());
       break;
+    case MenuCommand::JournalSettings: {
+      if (running) break;
+      ProfileStore& profile = session_.profile();
+      JournalSettingsDialog dialog(qstr(profile.readString(profile::kJournalLocation, "")),
+                                   qstr(profile.readString(profile::kStation, "")), state.language(), this);
+      if (dialog.exec() != QDialog::Accepted) break;
+      profile.writeString(profile::kJournalLocation, stdstr(dialog.location()));
+      profile.writeString(profile::kStation, stdstr(dialog.station()));
+      session_.chooseJournal();
+      showOutboxWaiting();
+      break;
+    }
     case MenuCommand::Quit:
       close();
       break;
@@ -355,7 +370,17 @@ void CKT90EXEDlg::operationEnded(const OperationOutcome& outcome,
   } else if (outcome.started) {
     statusBar()->clearMessage();
   }
+  showOutboxWaiting();
   if (outcome.started && after) after(outcome);
+}
+
+void CKT90EXEDlg::showOutboxWaiting() {
+  auto* outbox = dynamic_cast<JournalOutbox*>(session_.state().journal());
+  std::int64_t waiting = 0;
+  if (outbox && !outbox->pending(waiting).empty()) waiting = 0;
+  outboxWaiting_->setText(
+      qstr(formatText(text(TextId::JournalPending, language_), static_cast<long long>(waiting))));
+  outboxWaiting_->setVisible(waiting > 0);
 }
 
 void CKT90EXEDlg::showJournalProblem(const std::string& why) {

@@ -9,7 +9,9 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QLabel>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -123,6 +125,10 @@ void CKT90EXEDlg::buildControls() {
   progressBar_->setObjectName("progressBar");
   progressBar_->setRange(0, 100);
   progressBar_->setValue(0);
+  outboxWaiting_ = new QLabel;
+  outboxWaiting_->setObjectName("outboxWaiting");
+  outboxWaiting_->hide();
+  statusBar()->addPermanentWidget(outboxWaiting_);
   cancelButton_ = button(central, "cancelDownload");
   cancelButton_->setEnabled(false);
   auto* progressRow = new QHBoxLayout;
@@ -167,6 +173,7 @@ void CKT90EXEDlg::fitIntoScreen() {
 
 void CKT90EXEDlg::applyTexts() {
   chipGroup_->setTitle(qtext(TextId::GroupChip, language_));
+  showOutboxWaiting();
   // In English every control gets a mnemonic the menu titles left free, the operations first.
   Mnemonics keys = menu_->barKeys();
   const auto shown = [&](TextId id) {

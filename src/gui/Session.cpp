@@ -1,5 +1,10 @@
 #include "gui/Session.h"
 
+#include <cstdlib>
+
+#include "core/app/ProfileStore.h"
+#include "core/app/WritableFiles.h"
+#include "core/journal/JournalLocation.h"
 #include "gui/DeviceConnection.h"
 
 namespace kt90::gui {
@@ -26,7 +31,10 @@ void Session::useJournal(std::optional<std::string> location) {
   journal_.reset();
   journalError_.clear();
   if (journalPath_) {
-    JournalOpen open = openJournalStore(*journalPath_, JournalAccess::Append);
+    // A journal on a server keeps its records first in the station's own journal file.
+    JournalOpen open =
+        openJournalStore(*journalPath_, JournalAccess::Append,
+                         journalLocation(std::nullopt, nullptr, userDataDir(currentUserEnvironment())).value_or(""));
     journal_ = std::move(open.store);
     journalError_ = open.error;
   }
@@ -37,6 +45,19 @@ void Session::useJournal(std::optional<std::string> location) {
 void Session::setJournalStrict(bool strict) {
   profile_.writeInt(kJournalStrictKey, strict ? 1 : 0);
   state_.setJournalStrict(strict);
+}
+
+void Session::chooseJournal() {
+  const auto saved = [this](const char* key, const std::optional<std::string>& option, const char* environment) {
+    if (option || (environment && *environment)) return option;
+    const std::string value = profile_.readString(key, "");
+    return value.empty() ? option : std::optional<std::string>(value);
+  };
+  const char* station = std::getenv("KT90_STATION");
+  chooseStationName(saved(profile::kStation, options_.station, station), station);
+  const char* journal = std::getenv("KT90_JOURNAL");
+  useJournal(journalLocation(saved(profile::kJournalLocation, options_.journal, journal), journal,
+                             userDataDir(currentUserEnvironment())));
 }
 
 QString Session::emulatorStateFile() const {

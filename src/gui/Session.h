@@ -36,6 +36,9 @@ class Session {
   // Starts the production journal of this run (none when off); the window's view reads it.
   // A journal that cannot be used (its folder is missing) records nothing: journalError says why.
   void useJournal(std::optional<std::string> location);
+  // Chooses the journal and the station name: the command line, else the environment
+  // (KT90_JOURNAL, KT90_STATION), else the window's saved settings, else the defaults.
+  void chooseJournal();
   const std::optional<std::string>& journalPath() const { return journalPath_; }
   const std::string& journalError() const { return journalError_; }
   // The window's setting: an operation whose record is lost ends Failed.

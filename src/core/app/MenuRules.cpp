@@ -30,6 +30,9 @@ MenuItemState menuItemState(MenuCommand command, const MenuContext& context) {
     case MenuCommand::ProgramFileTimes:
     case MenuCommand::UidSettings:
       return MenuItemState{mode != kProductionMode && stateFree, false, false};
+    case MenuCommand::JournalSettings:
+      // A running operation appends to the journal of its start: change it between operations.
+      return MenuItemState{stateFree, false, false};
     case MenuCommand::CheckCrc:
       return checkMark((context.headFlags & headflag::kCheckCrc) != 0, stateFree);
     case MenuCommand::Chinese:

@@ -13,6 +13,7 @@ enum class MenuCommand : int {
   Quality = 32789,
   ProductionJournal = 32812,
   StrictJournal = 32813,
+  JournalSettings = 32814,
   Quit = 57665,
   ResearchMode = 32779,
   ProductionMode = 32780,

@@ -13,7 +13,12 @@ inline constexpr const char* kJournalFileName = "journal.sqlite";
 std::optional<std::string> journalLocation(const std::optional<std::string>& option, const char* environment,
                                            const std::string& userDir);
 
-// The name of this computer, which every record carries.
+// The station every record names: the name chosen for this process, else this computer's.
 std::string stationName();
+// Chooses the station's name for this process: `option` (--station or the window's
+// setting), else `environment` (KT90_STATION); empty values count as not given.
+void chooseStationName(const std::optional<std::string>& option, const char* environment);
+// This computer's name (one file per platform).
+std::string computerName();
 
 }  // namespace kt90

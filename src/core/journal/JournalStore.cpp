@@ -5,21 +5,15 @@
 
 #include "core/base/FileIo.h"
 #include "core/journal/SqliteJournal.h"
+#include "core/journal/postgres/PostgresOpen.h"
 
 namespace kt90 {
 
-namespace {
-
-bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
-
-}  // namespace
-
-JournalOpen openJournalStore(const std::string& location, JournalAccess access) {
-  JournalOpen open;
-  if (startsWith(location, "postgresql://") || startsWith(location, "postgres://")) {
-    open.error = "this build has no PostgreSQL journal";
-    return open;
+JournalOpen openJournalStore(const std::string& location, JournalAccess access, const std::string& stationJournal) {
+  if (isDatabaseLocation(location)) {
+    return openPostgresJournal(location, access == JournalAccess::Append ? stationJournal : std::string());
   }
+  JournalOpen open;
   // A mistyped folder would silently start a second journal nobody collects.
   const std::filesystem::path folder = pathFromUtf8(location).parent_path();
   std::error_code error;

@@ -59,7 +59,10 @@ struct JournalOpen {
 };
 
 // The one factory: "postgresql://…" or "postgres://…" names a database, anything else a
-// SQLite file.
-JournalOpen openJournalStore(const std::string& location, JournalAccess access);
+// SQLite file. A database opened to append keeps each record first in `stationJournal`
+// (the station's own journal file, its outbox) until the server has it; without one it
+// appends to the server alone.
+JournalOpen openJournalStore(const std::string& location, JournalAccess access,
+                             const std::string& stationJournal = {});
 
 }  // namespace kt90

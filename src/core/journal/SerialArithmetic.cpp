@@ -13,9 +13,7 @@ constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
 
 }  // namespace
 
-std::uint64_t greatestSerial(int length) {
-  return length >= 8 ? kMost : (std::uint64_t{1} << (8 * length)) - 1;
-}
+std::uint64_t greatestSerial(int length) { return length >= 8 ? kMost : (std::uint64_t{1} << (8 * length)) - 1; }
 
 std::string seriesProblem(const SerialSeries& series) {
   if (series.length < 1 || series.length > 8) {

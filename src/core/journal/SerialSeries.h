@@ -9,12 +9,12 @@ namespace kt90 {
 // A rolling-code series as the engineer set it in the program file. Two downloads share a
 // series, and so the serials they may hand out, when all of these are equal.
 struct SerialSeries {
-  std::string model;                    // chip model
-  int length = 1;                       // serial bytes, 1 ... 8
-  std::vector<std::uint16_t> addresses; // program address of serial byte i
-  int step = 1;                         // by how much the programmer advances per chip
-  int instructionKind = 1;              // 4 MOVLW, 1 RETLW
-  std::uint64_t start = 0;              // the starting serial: byte i is serial byte i, byte 0 least significant
+  std::string model;                     // chip model
+  int length = 1;                        // serial bytes, 1 ... 8
+  std::vector<std::uint16_t> addresses;  // program address of serial byte i
+  int step = 1;                          // by how much the programmer advances per chip
+  int instructionKind = 1;               // 4 MOVLW, 1 RETLW
+  std::uint64_t start = 0;               // the starting serial: byte i is serial byte i, byte 0 least significant
 };
 
 // Who a block was reserved for, as its journal row shows it.

@@ -75,11 +75,18 @@ void journalOperation(FinishedOperation&& finished, const OperationRequest& requ
   if (!journal) return;
   const bool uidQuery = request.op == DeviceOperation::QueryUid;
   const JournalAppend stored = journal->append(journalRecord(std::move(finished), request, outcome, state));
-  if (stored.stored()) return;
+  if (stored.stored()) {
+    // Kept on the station while the journal server is away: said, never a failure.
+    if (!stored.error.empty()) {
+      state.appendLog(formatText(text(TextId::JournalServerUnreachable, state.language()), stored.error.c_str()));
+    }
+    return;
+  }
   const bool fails = state.journalStrict() && outcome.finalState != OperationState::Failed;
   outcome.journalLoss = stored.error;
-  state.appendLog(formatText(text(fails ? TextId::JournalNotWrittenStrict : TextId::JournalNotWritten, state.language()),
-                             stored.error.c_str()));
+  state.appendLog(
+      formatText(text(fails ? TextId::JournalNotWrittenStrict : TextId::JournalNotWritten, state.language()),
+                 stored.error.c_str()));
   if (!fails) return;
   outcome.finalState = OperationState::Failed;
   if (!uidQuery) state.setOperationState(OperationState::Failed);

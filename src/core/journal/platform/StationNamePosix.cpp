@@ -4,7 +4,7 @@
 
 namespace kt90 {
 
-std::string stationName() {
+std::string computerName() {
   char name[256] = {};
   if (gethostname(name, sizeof name - 1) != 0) return {};
   return name;

@@ -4,7 +4,7 @@
 
 namespace kt90 {
 
-std::string stationName() {
+std::string computerName() {
   const char* name = std::getenv("COMPUTERNAME");
   return name ? name : "";
 }
