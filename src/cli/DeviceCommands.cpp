@@ -1,7 +1,5 @@
 // kt90ctl commands that reach a programmer: on a serial port (--port) or on the emulator in
 // this process with its state kept in a file (--sim).
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -10,6 +8,8 @@
 #include "cli/DeviceJson.h"
 #include "cli/Gang.h"
 #include "cli/Json.h"
+#include "cli/SerialPorts.h"
+#include "cli/Terminal.h"
 #include "core/app/SaveProgramFile.h"
 #include "core/app/ShellState.h"
 #include "core/base/Encoding.h"
@@ -21,54 +21,17 @@
 #include "sim/SimDriver.h"
 #include "sim/StateStore.h"
 
-#if KT90_HAVE_SERIAL
-#include <QCoreApplication>
-
-#include "link/PortAccess.h"
-#include "link/PortList.h"
-#include "link/SerialDriver.h"
-#endif
-
 namespace kt90 {
 
 namespace {
 
-#if KT90_HAVE_SERIAL
-constexpr bool kHaveSerial = true;
-// Serial ports want a Qt application object in the process.
-void ensureQtApplication() {
-  static int argc = 1;
-  static char name[] = "kt90ctl";
-  static char* argv[] = {name, nullptr};
-  if (!QCoreApplication::instance()) static QCoreApplication app(argc, argv);
-}
-// Serial drivers are made on the worker threads of a gang; the application object first.
-void prepareSerialPorts() { ensureQtApplication(); }
-std::unique_ptr<CKT90Driver> makeSerialDriver() {
-  ensureQtApplication();
-  return std::make_unique<link::SerialDriver>();
-}
-std::vector<std::pair<std::string, std::string>> serialPorts() {
-  ensureQtApplication();
-  std::vector<std::pair<std::string, std::string>> ports;
-  for (const link::SerialPortEntry& entry : link::programmerPorts())
-    ports.emplace_back(entry.portName, entry.friendlyName());
-  return ports;
-}
 // A port this user may not open: the line that tells how to set the driver up.
 std::string portPermissionProblem(const std::string& port, const WorkingState& state) {
-  const auto path = link::portDeniedToUser(port);
+  const auto path = serialPortDenied(port);
   if (!path) return {};
   return formatText(text(TextId::PortPermissionDeniedCommand, state.language()), path->c_str(),
                     driverSetupScriptPath(state.programDir()).c_str());
 }
-#else
-constexpr bool kHaveSerial = false;
-void prepareSerialPorts() {}
-std::unique_ptr<CKT90Driver> makeSerialDriver() { return nullptr; }
-std::vector<std::pair<std::string, std::string>> serialPorts() { return {}; }
-std::string portPermissionProblem(const std::string&, const WorkingState&) { return {}; }
-#endif
 
 // One --port or --sim of the command line, in the order given.
 struct ProgrammerArg {
@@ -234,8 +197,7 @@ void runGangDownload(const CommandSpec& spec, const DeviceArgs& args, CliOptions
   if (std::any_of(args.programmers.begin(), args.programmers.end(), [](const ProgrammerArg& p) { return !p.sim; }))
     prepareSerialPorts();
   exitCode = runGangDownload(
-      names, options, ::isatty(::fileno(stderr)) != 0,
-      [&](CliSession& session) { prepareSession(spec, args, session); },
+      names, options, isTerminal(stderr), [&](CliSession& session) { prepareSession(spec, args, session); },
       [&](std::size_t index, GangMember& member) {
         return runPrepared(spec, args.only(args.programmers[index]), *member.session, SaveType::Project,
                            member.outcome);
@@ -246,7 +208,7 @@ void runCommand(const CommandSpec& spec, const DeviceArgs& args, CliOptions& opt
   CliSession session(options, stdout);
   TerminalHost& host = session.host();
   host.setQuiet(options.json);
-  host.setProgressBar(::isatty(::fileno(stderr)) != 0);
+  host.setProgressBar(isTerminal(stderr));
   OperationOutcome outcome;
   std::string why;
   exitCode = kExitFailed;
@@ -269,16 +231,23 @@ void addPortsCommand(CLI::App& app, CliOptions& options, int& exitCode) {
   auto* ports = app.add_subcommand("ports", "List the serial ports a programmer may sit on");
   ports->add_flag("--json", options.json, "Print a JSON object");
   ports->callback([&options, &exitCode] {
-    if (!kHaveSerial) throw CommandFailure(kExitFailed, "this kt90ctl was built without serial ports; use --sim");
-    const auto list = serialPorts();
+    if (!haveSerialPorts()) throw CommandFailure(kExitFailed, "this kt90ctl was built without serial ports; use --sim");
+    const auto list = listSerialPorts();
     if (options.json) {
       Json json;
       json["ok"] = true;
       json["ports"] = Json::array();
-      for (const auto& [name, friendly] : list) json["ports"].push_back({{"port", name}, {"name", friendly}});
+      for (const SerialPortListing& port : list) {
+        Json entry{{"port", port.port}, {"name", port.name}};
+        if (port.vendorId && port.productId) {
+          entry["vendorId"] = *port.vendorId;
+          entry["productId"] = *port.productId;
+        }
+        json["ports"].push_back(entry);
+      }
       printJson(json);
     } else {
-      for (const auto& [name, friendly] : list) std::printf("%s\t%s\n", name.c_str(), friendly.c_str());
+      for (const SerialPortListing& port : list) std::printf("%s\t%s\n", port.port.c_str(), port.name.c_str());
     }
     exitCode = kExitOk;
   });
@@ -320,9 +289,10 @@ void addDeviceCommands(CLI::App& app, CliOptions& options, int& exitCode) {
                         gang ? "Serial port of a programmer (COM3, /dev/ttyACM0, a pty); repeat it, or mix it with "
                                "--sim, to download into several programmers at once"
                              : "Serial port of the programmer (COM3, /dev/ttyACM0, a pty)");
-    addProgrammerOption(*command, args, true,
-                        gang ? "Use an emulated programmer with its state in STATEFILE (locked while in use); may be repeated as --port"
-                             : "Use the emulated programmer with its state in STATEFILE (locked while in use)");
+    addProgrammerOption(
+        *command, args, true,
+        gang ? "Use an emulated programmer with its state in STATEFILE (locked while in use); may be repeated as --port"
+             : "Use the emulated programmer with its state in STATEFILE (locked while in use)");
     if (gang) {
       command->add_option("FILE", args->file, "Program file (.vk, .hex, .bin, .pro)")
           ->required()
