@@ -5,6 +5,9 @@
 
 namespace kt90 {
 
+// kt90ctl with its arguments as UTF-8; returns the exit code.
+int runKt90ctl(int argc, char** argv);
+
 // Each group of commands adds its subcommands to the app; the callback stores the exit
 // code of the command that ran.
 void addChipCommands(CLI::App& app, CliOptions& options, int& exitCode);

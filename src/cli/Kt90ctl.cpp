@@ -1,4 +1,3 @@
-// kt90ctl: the program's operations for scripts and production lines.
 #include <CLI/CLI.hpp>
 #include <cstring>
 
@@ -7,10 +6,12 @@
 #include "cli/Json.h"
 #include "core/base/Encoding.h"
 
+namespace kt90 {
+
 namespace {
 
 // A usage error may come before the parser has seen --json: look for it on the line.
-bool wantsJson(const kt90::CliOptions& options, int argc, char** argv) {
+bool wantsJson(const CliOptions& options, int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--json") == 0) return true;
   }
@@ -19,30 +20,32 @@ bool wantsJson(const kt90::CliOptions& options, int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int runKt90ctl(int argc, char** argv) {
   CLI::App app{"KT90 programmer control"};
+  // "/path" is a path on every platform, never an option.
+  app.allow_windows_style_options(false);
   app.footer(
       "Exit codes: 0 success, 1 failure, 2 wrong usage. With --json every outcome is one JSON object;\n"
       "a failure has \"ok\": false and an \"error\" text saying why.\n\n" +
-      kt90::protectionHelp());
+      protectionHelp());
   app.require_subcommand(1);
   // Usage errors may echo a file name given on the line: standard error stays UTF-8.
   app.failure_message([](const CLI::App* failed, const CLI::Error& error) {
-    return kt90::escapeInvalidUtf8(CLI::FailureMessage::simple(failed, error));
+    return escapeInvalidUtf8(CLI::FailureMessage::simple(failed, error));
   });
   // Global options may also follow the command: "kt90ctl chips --lang zh".
   app.fallthrough();
-  kt90::CliOptions options;
+  CliOptions options;
   app.add_option("--data-dir", options.dataDir, "Program directory (chip definitions, CIF, settings)");
   app.add_option("--lang", options.language, "Language of chip definitions and messages")
       ->check(CLI::IsMember({"en", "zh"}));
   app.add_option("--journal", options.journal,
                  "Production journal file, or \"off\" (default: journal.sqlite in the user's data folder)");
-  int exitCode = kt90::kExitOk;
-  kt90::addChipCommands(app, options, exitCode);
-  kt90::addFileCommands(app, options, exitCode);
-  kt90::addDeviceCommands(app, options, exitCode);
-  kt90::addJournalCommand(app, options, exitCode);
+  int exitCode = kExitOk;
+  addChipCommands(app, options, exitCode);
+  addFileCommands(app, options, exitCode);
+  addDeviceCommands(app, options, exitCode);
+  addJournalCommand(app, options, exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -51,14 +54,16 @@ int main(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);
-    if (wantsJson(options, argc, argv)) kt90::printJson(kt90::failureJson(e.what()));
-    return kt90::kExitUsage;
-  } catch (const kt90::CommandFailure& failure) {
-    kt90::reportFailure(failure, options.json);
+    if (wantsJson(options, argc, argv)) printJson(failureJson(e.what()));
+    return kExitUsage;
+  } catch (const CommandFailure& failure) {
+    reportFailure(failure, options.json);
     return failure.exitCode();
   } catch (const std::exception& e) {
-    kt90::reportFailure(kt90::CommandFailure(kt90::kExitFailed, e.what()), options.json);
-    return kt90::kExitFailed;
+    reportFailure(CommandFailure(kExitFailed, e.what()), options.json);
+    return kExitFailed;
   }
   return exitCode;
 }
+
+}  // namespace kt90
