@@ -25,10 +25,19 @@ CliSession::CliSession(const CliOptions& options, std::FILE* logStream) : host_(
   profile_.writeInt(profile::kLanguage, options.language == "zh" ? kChinese : kEnglish);
   state_ = std::make_unique<WorkingState>(host_, profile_, resolveDataDir(options.dataDir));
   state_->start();
-  if (const auto path = journalPath(options)) {
-    journal_ = std::make_unique<JournalFile>(*path);
+  if (journalPath(options)) {
+    journal_ = openJournal(options, JournalAccess::Append);
     state_->setJournal(journal_.get());
+    state_->setJournalStrict(options.journalStrict);
   }
+}
+
+std::unique_ptr<JournalStore> openJournal(const CliOptions& options, JournalAccess access) {
+  const std::optional<std::string> location = journalPath(options);
+  if (!location) throw CommandFailure(kExitFailed, "the production journal is off");
+  JournalOpen open = openJournalStore(*location, access);
+  if (!open.store) throw CommandFailure(kExitFailed, open.error);
+  return std::move(open.store);
 }
 
 std::optional<std::string> journalPath(const CliOptions& options) {

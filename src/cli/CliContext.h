@@ -7,7 +7,7 @@
 #include "cli/TerminalHost.h"
 #include "core/app/ProfileStore.h"
 #include "core/app/WorkingState.h"
-#include "core/journal/JournalFile.h"
+#include "core/journal/JournalStore.h"
 
 namespace kt90 {
 
@@ -33,10 +33,15 @@ struct CliOptions {
   std::string language = "en";  // --lang en|zh
   bool json = false;            // --json
   std::string journal;          // --journal PATH|off
+  bool journalStrict = false;   // --journal-strict
 };
 
 // The production journal this run writes and reads; none when it is off.
 std::optional<std::string> journalPath(const CliOptions& options);
+
+// The journal opened through its one factory; throws CommandFailure(kExitFailed) when it
+// cannot be used, and when it is off.
+std::unique_ptr<JournalStore> openJournal(const CliOptions& options, JournalAccess access);
 
 class CliSession {
  public:
@@ -54,7 +59,7 @@ class CliSession {
  private:
   TerminalHost host_;
   MemoryProfile profile_;
-  std::unique_ptr<JournalFile> journal_;
+  std::unique_ptr<JournalStore> journal_;
   std::unique_ptr<WorkingState> state_;
 };
 

@@ -16,5 +16,7 @@ void addFileCommands(CLI::App& app, CliOptions& options, int& exitCode);
 void addDeviceCommands(CLI::App& app, CliOptions& options, int& exitCode);
 // The production journal's records and yield summary.
 void addJournalCommand(CLI::App& app, CliOptions& options, int& exitCode);
+// The serial ledger: each rolling-code series with its next free serial and its blocks.
+void addSerialsCommand(CLI::App& app, CliOptions& options, int& exitCode);
 
 }  // namespace kt90

@@ -41,11 +41,14 @@ int runKt90ctl(int argc, char** argv) {
       ->check(CLI::IsMember({"en", "zh"}));
   app.add_option("--journal", options.journal,
                  "Production journal file, or \"off\" (default: journal.sqlite in the user's data folder)");
+  app.add_flag("--journal-strict", options.journalStrict,
+               "An operation whose record cannot be stored in the journal fails");
   int exitCode = kExitOk;
   addChipCommands(app, options, exitCode);
   addFileCommands(app, options, exitCode);
   addDeviceCommands(app, options, exitCode);
   addJournalCommand(app, options, exitCode);
+  addSerialsCommand(app, options, exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

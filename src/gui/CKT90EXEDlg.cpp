@@ -83,6 +83,7 @@ void CKT90EXEDlg::start() {
     updateChecker_->start();
   }
   fitIntoScreen();
+  if (!session_.journalError().empty()) showJournalProblem(session_.journalError());
   if (session_.options().file) openProgramFileAt(qstr(*session_.options().file));
 }
 
@@ -166,6 +167,7 @@ MenuContext CKT90EXEDlg::menuContext() const {
   context.headFlags = running ? flagsShown_ : session_.state().image().head.flags();
   context.updateCheckOff = session_.shell().updateCheckOff();
   context.operationRunning = running;
+  context.journalStrict = session_.journalStrict();
   return context;
 }
 

@@ -57,6 +57,8 @@ class CKT90EXEDlg : public QMainWindow, public Host {
   void command(Control control);
   void menuCommand(MenuCommand command);
   void chipSelected(int index);
+  // The status line says why the production journal lacks a record (each time it happens).
+  void showJournalProblem(const std::string& why);
   // Starts a device operation on a worker; `after` runs on the UI thread when it ended.
   void startDeviceOperation(DeviceOperation op, std::function<void(const OperationOutcome&)> after = {});
 

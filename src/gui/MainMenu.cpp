@@ -15,6 +15,7 @@ MainMenu::MainMenu(QMenuBar* bar, LanguageId language, ContextSource context, Co
   operation->addSeparator();
   addItem(operation, TextId::MenuQuality, MenuCommand::Quality);
   addItem(operation, TextId::MenuProductionJournal, MenuCommand::ProductionJournal);
+  addItem(operation, TextId::MenuStrictJournal, MenuCommand::StrictJournal);
   operation->addSeparator();
   addItem(operation, TextId::MenuQuit, MenuCommand::Quit)->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
 

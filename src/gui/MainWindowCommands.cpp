@@ -1,6 +1,7 @@
 // The commands of the main window: each forwards to the core and shows the result.
 #include <QCheckBox>
 #include <QPointer>
+#include <QStatusBar>
 #include <QUrl>
 #include <chrono>
 
@@ -104,11 +105,14 @@ void CKT90EXEDlg::menuCommand(MenuCommand c) {
       startDeviceOperation(DeviceOperation::Statistics);
       break;
     case MenuCommand::ProductionJournal:
-      if (const auto& path = session_.journalPath()) {
-        JournalView(*path, state.language(), this).exec();
+      if (const auto& location = session_.journalPath()) {
+        JournalView(*location, state.language(), this).exec();
       } else {
         dialogs_.messageBox(this, qtext(TextId::JournalOff, state.language()), MessageButtons::Ok, state.language());
       }
+      break;
+    case MenuCommand::StrictJournal:
+      if (!running) session_.setJournalStrict(!session_.journalStrict());
       break;
     case MenuCommand::Quit:
       close();
@@ -239,7 +243,18 @@ void CKT90EXEDlg::operationEnded(const OperationOutcome& outcome,
   if (session_.guard().busy()) return;  // another operation owns the state now
   syncFromState();
   applyControlStates(shownState_);
+  // Said after every operation that is not in the journal, until one is again.
+  const std::string& journalProblem = outcome.journalLoss.empty() ? session_.journalError() : outcome.journalLoss;
+  if (!journalProblem.empty()) {
+    showJournalProblem(journalProblem);
+  } else if (outcome.started) {
+    statusBar()->clearMessage();
+  }
   if (outcome.started && after) after(outcome);
+}
+
+void CKT90EXEDlg::showJournalProblem(const std::string& why) {
+  statusBar()->showMessage(qstr(formatText(text(TextId::JournalStatusProblem, language_), why.c_str())));
 }
 
 }  // namespace kt90::gui

@@ -17,10 +17,26 @@ Session::~Session() {
 
 void Session::makeShell() { shell_.emplace(profile_, state_.programDir(), state_.settings().updateCheckOff); }
 
-void Session::useJournal(std::optional<std::string> path) {
-  journalPath_ = std::move(path);
-  journal_ = journalPath_ ? std::make_unique<JournalFile>(*journalPath_) : nullptr;
+namespace {
+constexpr const char* kJournalStrictKey = "JournalStrict";
+}  // namespace
+
+void Session::useJournal(std::optional<std::string> location) {
+  journalPath_ = std::move(location);
+  journal_.reset();
+  journalError_.clear();
+  if (journalPath_) {
+    JournalOpen open = openJournalStore(*journalPath_, JournalAccess::Append);
+    journal_ = std::move(open.store);
+    journalError_ = open.error;
+  }
   state_.setJournal(journal_.get());
+  state_.setJournalStrict(profile_.readInt(kJournalStrictKey, 0) != 0);
+}
+
+void Session::setJournalStrict(bool strict) {
+  profile_.writeInt(kJournalStrictKey, strict ? 1 : 0);
+  state_.setJournalStrict(strict);
 }
 
 QString Session::emulatorStateFile() const {

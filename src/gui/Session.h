@@ -5,7 +5,7 @@
 
 #include "core/app/ShellState.h"
 #include "core/app/WorkingState.h"
-#include "core/journal/JournalFile.h"
+#include "core/journal/JournalStore.h"
 #include "core/programmer/OperationGuard.h"
 #include "gui/CommandLine.h"
 #include "gui/OperationRunner.h"
@@ -34,15 +34,21 @@ class Session {
   const GuiOptions& options() const { return options_; }
   QString emulatorStateFile() const;
   // Starts the production journal of this run (none when off); the window's view reads it.
-  void useJournal(std::optional<std::string> path);
+  // A journal that cannot be used (its folder is missing) records nothing: journalError says why.
+  void useJournal(std::optional<std::string> location);
   const std::optional<std::string>& journalPath() const { return journalPath_; }
+  const std::string& journalError() const { return journalError_; }
+  // The window's setting: an operation whose record is lost ends Failed.
+  bool journalStrict() const { return state_.journalStrict(); }
+  void setJournalStrict(bool strict);
 
  private:
   ProfileStore& profile_;
   GuiOptions options_;
   UiHost host_;
   std::optional<std::string> journalPath_;
-  std::unique_ptr<JournalFile> journal_;
+  std::string journalError_;
+  std::unique_ptr<JournalStore> journal_;
   WorkingState state_;
   std::optional<ShellState> shell_;
   OperationGuard guard_;

@@ -34,6 +34,9 @@ MenuItemState menuItemState(MenuCommand command, const MenuContext& context) {
       return checkMark(context.language == kEnglish);
     case MenuCommand::CloseUpdata:
       return checkMark(context.updateCheckOff);
+    case MenuCommand::StrictJournal:
+      // The worker reads the setting when an operation ends.
+      return checkMark(context.journalStrict, stateFree);
     case MenuCommand::UpdateFirmware:
     case MenuCommand::Quality:
     case MenuCommand::ProductionJournal:

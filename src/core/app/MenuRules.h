@@ -10,6 +10,7 @@ enum class MenuCommand : int {
   UpdateFirmware = 32791,
   Quality = 32789,
   ProductionJournal = 32812,
+  StrictJournal = 32813,
   Quit = 57665,
   ResearchMode = 32779,
   ProductionMode = 32780,
@@ -32,6 +33,7 @@ struct MenuContext {
   LanguageId language = kChinese;
   std::uint8_t headFlags = 0;
   bool updateCheckOff = true;
+  bool journalStrict = false;
   // A device operation works on the working state: the commands that change it wait.
   bool operationRunning = false;
 };

@@ -20,7 +20,7 @@
 
 namespace kt90 {
 
-class JournalSink;
+class JournalStore;
 
 enum class ChipChange { Same, Cleared, Kept, Cancelled };
 
@@ -97,8 +97,11 @@ class WorkingState {
 
   // --- production journal ---
   // Where every device operation's record goes; none while the journal is off.
-  JournalSink* journal() const { return journal_; }
-  void setJournal(JournalSink* journal) { journal_ = journal; }
+  JournalStore* journal() const { return journal_; }
+  void setJournal(JournalStore* journal) { journal_ = journal; }
+  // Strict: an operation whose record cannot be stored ends Failed.
+  bool journalStrict() const { return journalStrict_; }
+  void setJournalStrict(bool strict) { journalStrict_ = strict; }
   // Keeps the log entries of the operation under way for its record.
   OperationLogHost& operationLog() { return host_; }
 
@@ -123,7 +126,8 @@ class WorkingState {
   std::string fileName_;
   std::string projectPath_;
   std::optional<ProgrammerUid> connectedUid_;
-  JournalSink* journal_ = nullptr;
+  JournalStore* journal_ = nullptr;
+  bool journalStrict_ = false;
 };
 
 }  // namespace kt90

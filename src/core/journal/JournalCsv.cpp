@@ -1,12 +1,15 @@
 #include "core/journal/JournalCsv.h"
 
+#include "core/base/Encoding.h"
 #include "core/text/Format.h"
 
 namespace kt90 {
 
 namespace {
 
-std::string field(const std::string& value) {
+// Texts as they were stored may hold bytes that are no UTF-8 (a port name, a file name).
+std::string field(const std::string& text) {
+  const std::string value = escapeInvalidUtf8(text);
   if (value.find_first_of(",\"\r\n") == std::string::npos) return value;
   std::string out = "\"";
   for (char c : value) {
@@ -16,7 +19,10 @@ std::string field(const std::string& value) {
   return out + "\"";
 }
 
-std::string field(const std::optional<std::int64_t>& value) { return value ? std::to_string(*value) : std::string(); }
+template <typename Number>
+std::string field(const std::optional<Number>& value) {
+  return value ? std::to_string(*value) : std::string();
+}
 
 std::string line(const std::vector<std::string>& fields) {
   std::string out;
@@ -33,14 +39,14 @@ std::string joined(const std::vector<std::string>& lines) {
 }  // namespace
 
 std::string journalCsv(const std::vector<JournalRecord>& records) {
-  std::string out = line({"time", "durationMs", "host", "operation", "port", "result", "resultCode", "programmerUid",
+  std::string out = line({"id", "time", "durationMs", "host", "operation", "port", "result", "resultCode", "programmerUid",
                           "firmwareVersion", "file", "model", "codeCrc", "fileChecksum", "programLimit",
-                          "downloadLimit", "rollingCode", "countersTotal", "countersSuccesses", "log"});
+                          "downloadLimit", "rollingCode", "serialFirst", "serialLast", "countersTotal", "countersSuccesses", "log"});
   for (const JournalRecord& r : records) {
-    out += line({field(r.time), std::to_string(r.durationMs), field(r.host), field(r.operation), field(r.port),
+    out += line({std::to_string(r.id), field(r.time), std::to_string(r.durationMs), field(r.host), field(r.operation), field(r.port),
                  resultName(r.passed), field(r.resultCode), field(r.programmerUid), field(r.firmwareVersion),
                  field(r.file), field(r.model), field(r.codeCrc), field(r.fileChecksum), field(r.programLimit),
-                 field(r.downloadLimit), field(r.rollingCode), field(r.countersTotal), field(r.countersSuccesses),
+                 field(r.downloadLimit), field(r.rollingCode), field(r.serialFirst), field(r.serialLast), field(r.countersTotal), field(r.countersSuccesses),
                  field(joined(r.log))});
   }
   return out;

@@ -9,6 +9,7 @@ namespace kt90 {
 // One device operation as the production journal keeps it. Empty texts and absent numbers
 // are what the operation did not learn (no programmer answered, no program involved).
 struct JournalRecord {
+  std::int64_t id = 0;  // given by the journal when stored: stable, increasing
   std::string time;  // start, ISO 8601 UTC with milliseconds: 2024-05-01T08:30:00.125Z
   std::int64_t durationMs = 0;
   std::string host;       // the station's computer name
@@ -25,6 +26,8 @@ struct JournalRecord {
   std::optional<std::int64_t> programLimit;
   std::optional<std::int64_t> downloadLimit;
   std::string rollingCode;
+  std::optional<std::uint64_t> serialFirst;  // the serial block of a download with the rolling code on
+  std::optional<std::uint64_t> serialLast;
   std::optional<std::int64_t> countersTotal;  // the production counters, when read
   std::optional<std::int64_t> countersSuccesses;
   std::vector<std::string> log;
@@ -41,6 +44,7 @@ struct JournalFilter {
   std::string operation;
   std::optional<bool> passed;
   std::size_t limit = 0;  // the newest `limit` records; 0: all
+  std::int64_t afterId = 0;  // records stored after the one of this id; 0: from the first
 };
 
 // The yield of one program: chip model and file checksum.

@@ -33,6 +33,33 @@ const char* const kMigrations[] = {
     " counters_successes INTEGER,"
     " log TEXT NOT NULL);"
     "CREATE INDEX record_time ON record(time);",
+
+    // Serials are the 64-bit pattern of the unsigned serial; `exhausted` marks a series whose
+    // next serial lies past its end (which 64 bits cannot hold for 8-byte serials).
+    "ALTER TABLE record ADD COLUMN serial_first INTEGER;"
+    "ALTER TABLE record ADD COLUMN serial_last INTEGER;"
+    "CREATE TABLE serial_series ("
+    " id INTEGER PRIMARY KEY,"
+    " model TEXT NOT NULL,"
+    " length INTEGER NOT NULL,"
+    " addresses TEXT NOT NULL,"
+    " step INTEGER NOT NULL,"
+    " instruction_kind INTEGER NOT NULL,"
+    " start INTEGER NOT NULL,"
+    " next INTEGER NOT NULL,"
+    " exhausted INTEGER NOT NULL,"
+    " UNIQUE (model, length, addresses, step, instruction_kind, start));"
+    "CREATE TABLE serial_block ("
+    " id INTEGER PRIMARY KEY,"
+    " series INTEGER NOT NULL REFERENCES serial_series(id),"
+    " time TEXT NOT NULL,"
+    " host TEXT NOT NULL,"
+    " port TEXT NOT NULL,"
+    " programmer_uid TEXT NOT NULL,"
+    " first INTEGER NOT NULL,"
+    " last INTEGER NOT NULL,"
+    " file TEXT NOT NULL);"
+    "CREATE INDEX serial_block_series ON serial_block(series);",
 };
 static_assert(std::size(kMigrations) == kJournalSchemaVersion);
 
@@ -62,9 +89,10 @@ int journalSchemaVersion(sqlite::Connection& db) {
   return static_cast<int>(query.integer(0));
 }
 
-std::string openJournalForWriting(sqlite::Connection& db, const std::string& path) {
+std::string openJournalForWriting(sqlite::Connection& db, const std::string& path,
+                                  std::chrono::steady_clock::time_point deadline) {
   if (std::string error = db.open(path, sqlite::Connection::Mode::ReadWriteCreate); !error.empty()) return error;
-  sqlite3_busy_timeout(db.handle(), kJournalBusyTimeoutMs);
+  db.waitForLocksUntil(deadline);
   // WAL lets readers and one writer at a time work side by side; NORMAL still survives a
   // killed process, only a power cut may cost the last records.
   std::string error = db.exec("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL");
@@ -73,10 +101,16 @@ std::string openJournalForWriting(sqlite::Connection& db, const std::string& pat
   return error;
 }
 
-std::string openJournalForReading(sqlite::Connection& db, const std::string& path, bool& empty) {
+std::string openJournalForReading(sqlite::Connection& db, const std::string& path, int& version) {
   if (std::string error = db.open(path, sqlite::Connection::Mode::ReadOnly); !error.empty()) return error;
-  sqlite3_busy_timeout(db.handle(), kJournalBusyTimeoutMs);
-  const int version = journalSchemaVersion(db);
+  version = journalSchemaVersion(db);
+  // A WAL journal needs its -shm file, which a read-only folder or medium cannot give:
+  // nobody can write there either, so the file is read as it stands.
+  const int code = db.lastErrorCode();
+  if (version < 0 && (code == SQLITE_CANTOPEN || code == SQLITE_READONLY || code == SQLITE_IOERR)) {
+    if (std::string error = db.open(path, sqlite::Connection::Mode::Immutable); !error.empty()) return error;
+    version = journalSchemaVersion(db);
+  }
   std::string error;
   if (version < 0) error = db.lastError();
   if (version > kJournalSchemaVersion) error = "written by a newer program (schema " + std::to_string(version) + ")";
@@ -84,7 +118,6 @@ std::string openJournalForReading(sqlite::Connection& db, const std::string& pat
     db = sqlite::Connection();
     return error;
   }
-  empty = version == 0;
   return {};
 }
 

@@ -37,8 +37,10 @@ std::optional<int> zoneOffset(const std::string& text, std::size_t& pos) {
   const bool east = take(text, pos, '+');
   if (!east && !take(text, pos, '-')) return std::nullopt;
   const auto hh = number(text, pos, 2);
-  take(text, pos, ':');
-  const auto mm = number(text, pos, 2);
+  // "+08" names whole hours; "+08:" is a minute short.
+  const bool hoursOnly = pos == text.size();
+  if (!hoursOnly) take(text, pos, ':');
+  const auto mm = hoursOnly ? std::optional<int>(0) : number(text, pos, 2);
   if (!hh || !mm || *hh > 23 || *mm > 59 || pos != text.size()) return std::nullopt;
   return (east ? 1 : -1) * (*hh * 60 + *mm);
 }

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <thread>
+
 namespace kt90::sqlite {
 
 Connection& Connection::operator=(Connection&& other) noexcept {
@@ -9,18 +11,54 @@ Connection& Connection::operator=(Connection&& other) noexcept {
     sqlite3_close_v2(db_);
     db_ = other.db_;
     other.db_ = nullptr;
+    // The busy handler knows the connection by its address.
+    waitForLocksUntil(other.deadline_);
   }
   return *this;
 }
 
 Connection::~Connection() { sqlite3_close_v2(db_); }
 
+namespace {
+
+// A file URI of `path` with `?immutable=1`: the characters a URI gives a meaning escaped.
+std::string immutableUri(const std::string& path) {
+  std::string uri = "file:";
+  for (const char c : path) {
+    if (c == '%' || c == '?' || c == '#') {
+      static const char digits[] = "0123456789ABCDEF";
+      const auto byte = static_cast<unsigned char>(c);
+      uri += {'%', digits[byte >> 4], digits[byte & 15]};
+    } else {
+      uri += c == '\\' ? '/' : c;
+    }
+  }
+  return uri + "?immutable=1";
+}
+
+}  // namespace
+
 std::string Connection::open(const std::string& path, Mode mode) {
   sqlite3_close_v2(db_);
   db_ = nullptr;
-  const int flags = (mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) |
-                    SQLITE_OPEN_FULLMUTEX;
-  if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) == SQLITE_OK) return {};
+  int flags = SQLITE_OPEN_FULLMUTEX;
+  std::string name = path;
+  switch (mode) {
+    case Mode::ReadOnly:
+      flags |= SQLITE_OPEN_READONLY;
+      break;
+    case Mode::Immutable:
+      flags |= SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+      name = immutableUri(path);
+      break;
+    case Mode::ReadWriteCreate:
+      flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+      break;
+  }
+  if (sqlite3_open_v2(name.c_str(), &db_, flags, nullptr) == SQLITE_OK) {
+    waitForLocksUntil(std::chrono::steady_clock::now() + std::chrono::seconds(5));
+    return {};
+  }
   std::string reason = db_ ? sqlite3_errmsg(db_) : "out of memory";
   sqlite3_close_v2(db_);
   db_ = nullptr;
@@ -36,6 +74,22 @@ std::string Connection::exec(const std::string& sql) {
 }
 
 std::string Connection::lastError() const { return db_ ? sqlite3_errmsg(db_) : "not open"; }
+
+int Connection::lastErrorCode() const { return db_ ? sqlite3_errcode(db_) & 0xFF : SQLITE_CANTOPEN; }
+
+std::int64_t Connection::lastInsertId() const { return db_ ? sqlite3_last_insert_rowid(db_) : 0; }
+
+void Connection::waitForLocksUntil(std::chrono::steady_clock::time_point deadline) {
+  deadline_ = deadline;
+  if (db_) sqlite3_busy_handler(db_, &Connection::busyHandler, this);
+}
+
+int Connection::busyHandler(void* self, int) {
+  const auto* connection = static_cast<const Connection*>(self);
+  if (std::chrono::steady_clock::now() >= connection->deadline_) return 0;
+  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  return 1;
+}
 
 Statement::Statement(Connection& connection, const std::string& sql) {
   if (sqlite3_prepare_v2(connection.handle(), sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK) {
@@ -60,6 +114,16 @@ void Statement::bind(int index, const std::optional<std::int64_t>& value) {
   }
 }
 
+void Statement::bindSerial(int index, std::uint64_t value) { bind(index, static_cast<std::int64_t>(value)); }
+
+void Statement::bindSerial(int index, const std::optional<std::uint64_t>& value) {
+  if (value) {
+    bindSerial(index, *value);
+  } else {
+    sqlite3_bind_null(stmt_, index);
+  }
+}
+
 bool Statement::step() {
   if (!stmt_) return false;
   const int rc = sqlite3_step(stmt_);
@@ -77,6 +141,11 @@ std::int64_t Statement::integer(int column) const { return sqlite3_column_int64(
 std::optional<std::int64_t> Statement::optionalInteger(int column) const {
   if (sqlite3_column_type(stmt_, column) == SQLITE_NULL) return std::nullopt;
   return integer(column);
+}
+
+std::optional<std::uint64_t> Statement::optionalSerial(int column) const {
+  if (sqlite3_column_type(stmt_, column) == SQLITE_NULL) return std::nullopt;
+  return serial(column);
 }
 
 double Statement::real(int column) const { return sqlite3_column_double(stmt_, column); }

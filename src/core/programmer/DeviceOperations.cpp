@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "core/journal/JournalSink.h"
+#include "core/journal/JournalStore.h"
 #include "core/programmer/Identification.h"
 #include "core/programmer/JournalEntry.h"
 #include "core/programmer/Operations.h"
@@ -55,13 +55,21 @@ OperationState runStarted(DeviceOperation op, WorkingState& state, CKT90Driver& 
   return finalState;
 }
 
-// Every started operation leaves its record in the journal, when there is one. A journal
-// that cannot take it costs the record, never the operation.
-void journalOperation(FinishedOperation&& finished, const OperationOutcome& outcome, WorkingState& state) {
-  JournalSink* journal = state.journal();
+// Every started operation leaves its record in the journal, when there is one. A record
+// that cannot be stored is said every time; it costs the operation only when strict.
+void journalOperation(FinishedOperation&& finished, OperationOutcome& outcome, WorkingState& state) {
+  JournalStore* journal = state.journal();
   if (!journal) return;
-  const std::string loss = journal->append(journalRecord(std::move(finished), outcome, state));
-  if (!loss.empty()) state.appendLog(formatText(text(TextId::JournalNotWritten, state.language()), loss.c_str()));
+  const bool uidQuery = finished.op == DeviceOperation::QueryUid;
+  const JournalAppend stored = journal->append(journalRecord(std::move(finished), outcome, state));
+  if (stored.stored()) return;
+  const bool fails = state.journalStrict() && outcome.finalState != OperationState::Failed;
+  outcome.journalLoss = stored.error;
+  state.appendLog(formatText(text(fails ? TextId::JournalNotWrittenStrict : TextId::JournalNotWritten, state.language()),
+                             stored.error.c_str()));
+  if (!fails) return;
+  outcome.finalState = OperationState::Failed;
+  if (!uidQuery) state.setOperationState(OperationState::Failed);
 }
 
 }  // namespace

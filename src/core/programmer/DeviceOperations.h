@@ -19,6 +19,8 @@ struct OperationOutcome {
   // read them, "total", "successes" and "yield" for the statistics, "rollingCode" after a
   // debugger-type download with the rolling code on, "resultCode" after a failed run.
   std::vector<std::pair<std::string, std::string>> figures;
+  // Why the operation's record is not in the journal; empty when it is (or it is off).
+  std::string journalLoss;
 
   // The figure named `name`, or empty.
   std::string figure(const std::string& name) const;

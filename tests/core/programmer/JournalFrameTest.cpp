@@ -2,7 +2,7 @@
 #include <fstream>
 
 #include "InProcessOps.h"
-#include "core/journal/JournalFile.h"
+#include "core/journal/JournalStore.h"
 #include "support/TempDir.h"
 
 namespace kt90::testing {
@@ -20,8 +20,8 @@ class JournalFrame : public InProcessOps {
 
 TEST_F(JournalFrame, EveryStartedOperationLeavesItsRecord) {
   start(withVersion("KT90DB V5.2"));
-  JournalFile journal((dir / "journal.sqlite").string());
-  state->setJournal(&journal);
+  const auto journal = openJournalStore((dir / "journal.sqlite").string(), JournalAccess::Append).store;
+  state->setJournal(journal.get());
   fillProgram(*state, 5);
   setRollingCode(state->image(), 3);
   struct Case {
@@ -43,7 +43,7 @@ TEST_F(JournalFrame, EveryStartedOperationLeavesItsRecord) {
   run(DeviceOperation::Download);
 
   std::vector<JournalRecord> records;
-  ASSERT_EQ(readJournal(journal.path(), {}, records), "");
+  ASSERT_EQ(journal->query({}, records), "");
   ASSERT_EQ(records.size(), std::size(cases) + 1);
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     const Case& c = cases[i];
@@ -67,18 +67,26 @@ TEST_F(JournalFrame, EveryStartedOperationLeavesItsRecord) {
   EXPECT_EQ(failed.log.back(), "Err.1, 放置错误，没有放置芯片，或者芯片损坏。");
 }
 
-TEST_F(JournalFrame, AJournalThatCannotBeWrittenCostsOnlyTheRecordsAndSaysSoOnce) {
+TEST_F(JournalFrame, ARecordThatCannotBeStoredIsSaidEachTimeAndFailsTheOperationOnlyWhenStrict) {
   start();
-  std::ofstream(dir / "plain-file") << "x";
-  JournalFile journal((dir / "plain-file" / "journal.sqlite").string());
-  state->setJournal(&journal);
+  std::ofstream(dir / "notes.sqlite") << "not a database";
+  const auto journal = openJournalStore((dir / "notes.sqlite").string(), JournalAccess::Append).store;
+  state->setJournal(journal.get());
   const std::string lossStart = msg(TextId::JournalNotWritten, "").substr(0, 40);
-  int said = 0;
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(run(DeviceOperation::Statistics).finalState, OperationState::Passed);
-    for (const std::string& line : host.log) said += line.rfind(lossStart, 0) == 0;
+  const std::string strictStart = msg(TextId::JournalNotWrittenStrict, "").substr(0, 40);
+  for (const bool strict : {false, true}) {
+    SCOPED_TRACE(strict);
+    state->setJournalStrict(strict);
+    int said = 0;
+    for (int i = 0; i < 3; ++i) {
+      host.log.clear();
+      const OperationOutcome outcome = run(DeviceOperation::Statistics);
+      EXPECT_EQ(outcome.finalState, strict ? OperationState::Failed : OperationState::Passed);
+      EXPECT_NE(outcome.journalLoss.find("notes.sqlite"), std::string::npos) << outcome.journalLoss;
+      for (const std::string& line : host.log) said += line.rfind(strict ? strictStart : lossStart, 0) == 0;
+    }
+    EXPECT_EQ(said, 3);
   }
-  EXPECT_EQ(said, 1);
 }
 
 }  // namespace

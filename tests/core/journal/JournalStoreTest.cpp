@@ -4,7 +4,7 @@
 #include <fstream>
 #include <functional>
 
-#include "core/journal/JournalFile.h"
+#include "core/journal/JournalStore.h"
 #include "core/journal/JournalSchema.h"
 #include "core/journal/JournalTime.h"
 #include "support/TempDir.h"
@@ -34,9 +34,14 @@ class JournalTest : public ::testing::Test {
     fs::create_directories(dir);
   }
   void TearDown() override { fs::remove_all(dir); }
+  std::unique_ptr<JournalStore> open(JournalAccess access = JournalAccess::Append) {
+    JournalOpen opened = openJournalStore(path, access);
+    EXPECT_EQ(opened.error, "");
+    return std::move(opened.store);
+  }
   std::vector<JournalRecord> all() {
     std::vector<JournalRecord> records;
-    EXPECT_EQ(readJournal(path, {}, records), "");
+    EXPECT_EQ(open(JournalAccess::Read)->query({}, records), "");
     return records;
   }
   void writeText(const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
@@ -86,9 +91,8 @@ TEST_F(JournalTest, AppendingTakesEveryStartingFileUpToDateOrLeavesItAlone) {
     SCOPED_TRACE(c.name);
     SetUp();
     c.prepare(*this);
-    JournalFile journal(path);
-    const std::string loss = journal.append(record("2024-05-02T00:00:00.000Z", "COM4", "stats", true));
-    EXPECT_EQ(loss.empty(), c.stored) << loss;
+    const JournalAppend stored = open()->append(record("2024-05-02T00:00:00.000Z", "COM4", "stats", true));
+    EXPECT_EQ(stored.stored(), c.stored) << stored.error;
     EXPECT_EQ(version(), c.versionAfter);
     if (c.stored) {
       const auto records = all();
@@ -103,29 +107,51 @@ TEST_F(JournalTest, AppendingTakesEveryStartingFileUpToDateOrLeavesItAlone) {
   }
 }
 
-TEST_F(JournalTest, AJournalThatCannotBeWrittenSaysSoOnceAndLeavesTheFileAlone) {
+TEST_F(JournalTest, AJournalThatCannotBeWrittenSaysSoEveryTimeAndLeavesTheFileAlone) {
   writeText("not a database, but somebody's notes");
-  const fs::path blocked = dir / "plain-file" / "journal.sqlite";
-  std::ofstream(dir / "plain-file") << "x";
-  for (const std::string& where : {path, blocked.string()}) {
-    SCOPED_TRACE(where);
-    JournalFile journal(where);
-    const std::string first = journal.append(record("2024-05-02T00:00:00.000Z", "COM4", "stats", true));
-    EXPECT_NE(first.find(where), std::string::npos) << first;
-    EXPECT_EQ(journal.append(record("2024-05-02T00:00:01.000Z", "COM4", "stats", true)), "");
+  const auto journal = open();
+  for (int i = 0; i < 2; ++i) {
+    const JournalAppend lost = journal->append(record("2024-05-02T00:00:00.000Z", "COM4", "stats", true));
+    EXPECT_FALSE(lost.stored());
+    EXPECT_NE(lost.error.find(path), std::string::npos) << lost.error;
   }
   std::ifstream in(path);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "not a database, but somebody's notes");
 }
 
+TEST_F(JournalTest, ALocationThatHoldsNoJournalIsRefusedNotStartedSilently) {
+  std::ofstream(dir / "plain-file") << "x";
+  struct Case {
+    std::string location;
+    JournalAccess access;
+    const char* says;  // in the reason, from opening or else from the first query
+  };
+  const Case cases[] = {
+      {(dir / "no-such-folder" / "journal.sqlite").string(), JournalAccess::Append, "does not exist"},
+      {(dir / "plain-file" / "journal.sqlite").string(), JournalAccess::Append, "does not exist"},
+      {(dir / "missing.sqlite").string(), JournalAccess::Read, "no journal here"},
+      {"postgresql://line@db.example/journal", JournalAccess::Read, "no PostgreSQL journal"},
+      {"postgres://line@db.example/journal", JournalAccess::Append, "no PostgreSQL journal"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.location);
+    JournalOpen opened = openJournalStore(c.location, c.access);
+    std::string reason = opened.error;
+    std::vector<JournalRecord> records;
+    if (opened.store) reason = opened.store->query({}, records);
+    EXPECT_NE(reason.find(c.says), std::string::npos) << reason;
+  }
+  EXPECT_FALSE(fs::exists(dir / "no-such-folder"));
+}
+
 TEST_F(JournalTest, FiltersAndSummarySelectTheRecords) {
-  JournalFile journal(path);
+  const auto journal = open();
   for (const JournalRecord& r : {record("2024-05-01T07:59:59.999Z", "COM3", "download", true, "VK1620", 0x8BF2),
                                  record("2024-05-01T08:00:00.000Z", "COM3", "download", false, "VK1620", 0x8BF2),
                                  record("2024-05-01T09:00:00.000Z", "COM4", "download", true, "VK1620", 0x1111),
                                  record("2024-05-02T00:00:00.000Z", "COM4", "stats", true),
                                  record("2024-05-02T10:00:00.000Z", "COM3", "download", true, "QD46K300T1", 0x8BF2)}) {
-    ASSERT_EQ(journal.append(r), "");
+    ASSERT_TRUE(journal->append(r).stored());
   }
   struct Case {
     JournalFilter filter;
@@ -143,14 +169,14 @@ TEST_F(JournalTest, FiltersAndSummarySelectTheRecords) {
   };
   for (const Case& c : cases) {
     std::vector<JournalRecord> records;
-    ASSERT_EQ(readJournal(path, c.filter, records), "");
+    ASSERT_EQ(journal->query(c.filter, records), "");
     std::vector<std::string> hours;
     for (const JournalRecord& r : records) hours.push_back(r.time.substr(11, 2));
     EXPECT_EQ(hours, c.times) << c.filter.since << c.filter.until << c.filter.port << c.filter.operation;
   }
 
   std::vector<JournalSummaryRow> rows;
-  ASSERT_EQ(summariseJournal(path, {}, rows), "");
+  ASSERT_EQ(journal->summarise({}, rows), "");
   ASSERT_EQ(rows.size(), 3u);  // the stats record names no program
   EXPECT_EQ(rows[0].model, "QD46K300T1");
   EXPECT_EQ(rows[1].fileChecksum, 0x1111);
@@ -166,6 +192,10 @@ TEST(JournalTime, CommandLineTimesBecomeTheJournalsForm) {
       {"2024-05-01 08:30:15.5Z", "2024-05-01T08:30:15.500Z"},
       {"2024-05-01T08:30:15+08:00", "2024-05-01T00:30:15.000Z"},
       {"2024-03-01T01:00:00+0200", "2024-02-29T23:00:00.000Z"},
+      {"2024-05-01T08:30:15+08", "2024-05-01T00:30:15.000Z"},
+      {"2024-05-01T08:30-03", "2024-05-01T11:30:00.000Z"},
+      {"2024-05-01T08:30+08:", ""},
+      {"2024-05-01T08:30+8", ""},
       {"2024-05-01T08:30:15.125-05:30", "2024-05-01T14:00:15.125Z"},
       {"2024-02-30", ""},
       {"2024-05-01T24:00", ""},

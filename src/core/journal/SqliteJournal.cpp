@@ -1,4 +1,4 @@
-#include "core/journal/JournalFile.h"
+#include "core/journal/SqliteJournal.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -13,7 +13,10 @@ namespace {
 
 constexpr const char* kColumns =
     "time, duration_ms, host, operation, port, passed, result_code, programmer_uid, firmware_version, file, model, "
-    "code_crc, file_checksum, program_limit, download_limit, rolling_code, counters_total, counters_successes, log";
+    "code_crc, file_checksum, program_limit, download_limit, rolling_code, counters_total, counters_successes, log, "
+    "serial_first, serial_last";
+// Files of the first schema are read where they lie (read-only media): no serial columns.
+constexpr const char* kFirstSchemaSerials = "NULL, NULL";
 
 std::string joinLines(const std::vector<std::string>& lines) {
   std::string out;
@@ -32,9 +35,16 @@ std::vector<std::string> splitLines(const std::string& text) {
   return lines;
 }
 
+std::string selectedColumns(int version) {
+  std::string columns = kColumns;
+  if (version < 2) columns = columns.substr(0, columns.find(", serial_first")) + ", " + kFirstSchemaSerials;
+  return "id, " + columns;
+}
+
 // The WHERE clause of `filter`, its values bound in order by bindFilter.
 std::string whereClause(const JournalFilter& filter, const char* extra = nullptr) {
   std::vector<std::string> terms;
+  if (filter.afterId > 0) terms.emplace_back("id > ?");
   if (!filter.since.empty()) terms.emplace_back("time >= ?");
   if (!filter.until.empty()) terms.emplace_back("time < ?");
   if (!filter.port.empty()) terms.emplace_back("port = ?");
@@ -48,6 +58,7 @@ std::string whereClause(const JournalFilter& filter, const char* extra = nullptr
 
 void bindFilter(sqlite::Statement& statement, const JournalFilter& filter) {
   int index = 1;
+  if (filter.afterId > 0) statement.bind(index++, filter.afterId);
   if (!filter.since.empty()) statement.bind(index++, filter.since);
   if (!filter.until.empty()) statement.bind(index++, filter.until);
   if (!filter.port.empty()) statement.bind(index++, filter.port);
@@ -57,57 +68,59 @@ void bindFilter(sqlite::Statement& statement, const JournalFilter& filter) {
 
 JournalRecord recordAt(const sqlite::Statement& row) {
   JournalRecord r;
-  r.time = row.text(0);
-  r.durationMs = row.integer(1);
-  r.host = row.text(2);
-  r.operation = row.text(3);
-  r.port = row.text(4);
-  r.passed = row.integer(5) != 0;
-  r.resultCode = row.optionalInteger(6);
-  r.programmerUid = row.text(7);
-  r.firmwareVersion = row.text(8);
-  r.file = row.text(9);
-  r.model = row.text(10);
-  r.codeCrc = row.optionalInteger(11);
-  r.fileChecksum = row.optionalInteger(12);
-  r.programLimit = row.optionalInteger(13);
-  r.downloadLimit = row.optionalInteger(14);
-  r.rollingCode = row.text(15);
-  r.countersTotal = row.optionalInteger(16);
-  r.countersSuccesses = row.optionalInteger(17);
-  r.log = splitLines(row.text(18));
+  r.id = row.integer(0);
+  r.time = row.text(1);
+  r.durationMs = row.integer(2);
+  r.host = row.text(3);
+  r.operation = row.text(4);
+  r.port = row.text(5);
+  r.passed = row.integer(6) != 0;
+  r.resultCode = row.optionalInteger(7);
+  r.programmerUid = row.text(8);
+  r.firmwareVersion = row.text(9);
+  r.file = row.text(10);
+  r.model = row.text(11);
+  r.codeCrc = row.optionalInteger(12);
+  r.fileChecksum = row.optionalInteger(13);
+  r.programLimit = row.optionalInteger(14);
+  r.downloadLimit = row.optionalInteger(15);
+  r.rollingCode = row.text(16);
+  r.countersTotal = row.optionalInteger(17);
+  r.countersSuccesses = row.optionalInteger(18);
+  r.log = splitLines(row.text(19));
+  r.serialFirst = row.optionalSerial(20);
+  r.serialLast = row.optionalSerial(21);
   return r;
-}
-
-// Opens `path` for a query; `empty` when there is nothing to read yet.
-std::string openForQuery(sqlite::Connection& db, const std::string& path, bool& empty) {
-  std::error_code error;
-  empty = !std::filesystem::exists(pathFromUtf8(path), error);
-  if (empty) return {};
-  const std::string reason = openJournalForReading(db, path, empty);
-  return reason.empty() ? reason : path + ": " + reason;
 }
 
 }  // namespace
 
-std::string JournalFile::append(const JournalRecord& record) {
-  const std::lock_guard lock(mutex_);
-  const std::string reason = store(record);
-  if (reason.empty() || lossReported_) return {};
-  lossReported_ = true;
-  return path_ + ": " + reason;
+std::string SqliteJournal::openWriter(std::chrono::steady_clock::time_point deadline) {
+  if (writer_.isOpen()) {
+    writer_.waitForLocksUntil(deadline);
+    return {};
+  }
+  return openJournalForWriting(writer_, path_, deadline);
 }
 
-std::string JournalFile::store(const JournalRecord& record) {
-  if (!db_.isOpen()) {
-    std::error_code ignored;
-    const std::filesystem::path file = pathFromUtf8(path_);
-    if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ignored);
-    if (std::string reason = openJournalForWriting(db_, path_); !reason.empty()) return reason;
+std::string SqliteJournal::dropWriter(const std::string& reason) {
+  writer_ = sqlite::Connection();
+  return withPath(reason);
+}
+
+JournalAppend SqliteJournal::append(const JournalRecord& record) {
+  const std::lock_guard lock(mutex_);
+  JournalAppend result;
+  if (std::string reason = openWriter(std::chrono::steady_clock::now() + kJournalLockWait); !reason.empty()) {
+    result.error = dropWriter(reason);
+    return result;
   }
-  sqlite::Statement insert(db_, std::string("INSERT INTO record (") + kColumns +
-                                    ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-  if (!insert.ok()) return db_.lastError();
+  sqlite::Statement insert(writer_, std::string("INSERT INTO record (") + kColumns +
+                                        ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+  if (!insert.ok()) {
+    result.error = dropWriter(writer_.lastError());
+    return result;
+  }
   insert.bind(1, record.time);
   insert.bind(2, record.durationMs);
   insert.bind(3, record.host);
@@ -127,42 +140,51 @@ std::string JournalFile::store(const JournalRecord& record) {
   insert.bind(17, record.countersTotal);
   insert.bind(18, record.countersSuccesses);
   insert.bind(19, joinLines(record.log));
+  insert.bindSerial(20, record.serialFirst);
+  insert.bindSerial(21, record.serialLast);
   insert.step();
-  if (insert.done()) return {};
-  std::string reason = db_.lastError();
-  // A connection that failed may be stale (file replaced, disk gone): open afresh next time.
-  db_ = sqlite::Connection();
-  return reason;
+  if (insert.done()) {
+    result.id = writer_.lastInsertId();
+  } else {
+    result.error = dropWriter(writer_.lastError());
+  }
+  return result;
 }
 
-std::string readJournal(const std::string& path, const JournalFilter& filter, std::vector<JournalRecord>& records,
-                        bool newestFirst) {
+std::string SqliteJournal::openReader(sqlite::Connection& db, int& version) const {
+  std::error_code error;
+  if (!std::filesystem::exists(pathFromUtf8(path_), error)) {
+    return withPath("no journal here: no operation has been recorded in it");
+  }
+  const std::string reason = openJournalForReading(db, path_, version);
+  return reason.empty() ? reason : withPath(reason);
+}
+
+std::string SqliteJournal::query(const JournalFilter& filter, std::vector<JournalRecord>& records, bool newestFirst) {
   records.clear();
   sqlite::Connection db;
-  bool empty = false;
-  if (std::string reason = openForQuery(db, path, empty); !reason.empty() || empty) return reason;
-  std::string sql =
-      std::string("SELECT ") + kColumns + " FROM record" + whereClause(filter) + " ORDER BY time DESC, id DESC";
+  int version = 0;
+  if (std::string reason = openReader(db, version); !reason.empty() || version == 0) return reason;
+  std::string sql = "SELECT " + selectedColumns(version) + " FROM record" + whereClause(filter) + " ORDER BY id DESC";
   if (filter.limit != 0) sql += " LIMIT " + std::to_string(filter.limit);
   sqlite::Statement query(db, sql);
-  if (!query.ok()) return path + ": " + db.lastError();
+  if (!query.ok()) return withPath(db.lastError());
   bindFilter(query, filter);
   while (query.step()) records.push_back(recordAt(query));
-  if (!query.done()) return path + ": " + db.lastError();
+  if (!query.done()) return withPath(db.lastError());
   if (!newestFirst) std::reverse(records.begin(), records.end());
   return {};
 }
 
-std::string summariseJournal(const std::string& path, const JournalFilter& filter,
-                             std::vector<JournalSummaryRow>& rows) {
+std::string SqliteJournal::summarise(const JournalFilter& filter, std::vector<JournalSummaryRow>& rows) {
   rows.clear();
   sqlite::Connection db;
-  bool empty = false;
-  if (std::string reason = openForQuery(db, path, empty); !reason.empty() || empty) return reason;
+  int version = 0;
+  if (std::string reason = openReader(db, version); !reason.empty() || version == 0) return reason;
   sqlite::Statement query(db, "SELECT model, file_checksum, COUNT(*), SUM(passed) FROM record" +
                                   whereClause(filter, "model <> ''") +
                                   " GROUP BY model, file_checksum ORDER BY model, file_checksum");
-  if (!query.ok()) return path + ": " + db.lastError();
+  if (!query.ok()) return withPath(db.lastError());
   bindFilter(query, filter);
   while (query.step()) {
     JournalSummaryRow row;
@@ -174,7 +196,7 @@ std::string summariseJournal(const std::string& path, const JournalFilter& filte
     row.yieldPercent = row.operations == 0 ? 0.0 : 100.0 * static_cast<double>(row.passed) / row.operations;
     rows.push_back(row);
   }
-  if (!query.done()) return path + ": " + db.lastError();
+  if (!query.done()) return withPath(db.lastError());
   return {};
 }
 
