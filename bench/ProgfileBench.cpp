@@ -133,7 +133,7 @@ Bytes proFlood(std::uint32_t type, std::uint32_t count) {
 
 class NullChips : public ProChipHandler {
  public:
-  void onChipName(const std::string&) override {}
+  bool onChipName(const std::string&) override { return true; }
   std::string onFinished() override { return {}; }
 };
 

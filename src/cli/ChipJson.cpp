@@ -42,6 +42,7 @@ void addImageFields(Json& json, WorkingState& state) {
 
 Json chipJson(WorkingState& state) {
   Json json = Json::object();
+  json["ok"] = true;
   addImageFields(json, state);
   return json;
 }

@@ -7,7 +7,7 @@ namespace kt90 {
 // The fields shared by `chip --json` and `info --json`, added to `json` in their order.
 void addImageFields(Json& json, WorkingState& state);
 
-// `chip --json`: one object describing a fresh image of the current chip.
+// `chip --json`: "ok" and the figures of a fresh image of the current chip.
 Json chipJson(WorkingState& state);
 
 }  // namespace kt90

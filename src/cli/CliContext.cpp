@@ -16,9 +16,8 @@ namespace kt90 {
 
 std::string resolveDataDir(const std::string& explicitDir) {
   const std::string exe = executableDir();
-  const std::string installed = pathToUtf8(pathFromUtf8(exe).parent_path() / "share" / "kt90");
   return findProgramDir(explicitDir.empty() ? std::nullopt : std::optional<std::string>(explicitDir),
-                        std::getenv("KT90_DATA_DIR"), exe, {installed});
+                        std::getenv("KT90_DATA_DIR"), exe, {installedProgramDir(exe)});
 }
 
 CliSession::CliSession(const CliOptions& options, std::FILE* logStream) : host_(logStream) {

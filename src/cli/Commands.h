@@ -8,6 +8,12 @@ namespace kt90 {
 // kt90ctl with its arguments as UTF-8; returns the exit code.
 int runKt90ctl(int argc, char** argv);
 
+// --json on `command` (and on the whole line): the outcome as one JSON object with "ok" on
+// standard output, a failure as {"ok": false, "error": why}.
+inline CLI::Option* addJsonFlag(CLI::App& command, CliOptions& options) {
+  return command.add_flag("--json", options.json, "Print the outcome as one JSON object with \"ok\"");
+}
+
 // Each group of commands adds its subcommands to the app; the callback stores the exit
 // code of the command that ran.
 void addChipCommands(CLI::App& app, CliOptions& options, int& exitCode);

@@ -2,108 +2,59 @@
 // this process with its state kept in a file (--sim).
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <memory>
+#include <limits>
+#include <optional>
 
 #include "cli/Commands.h"
+#include "connect/ProgrammerConnection.h"
+#include "connect/SerialPorts.h"
 #include "cli/DeviceJson.h"
 #include "cli/Gang.h"
 #include "cli/Json.h"
-#include "cli/SerialPorts.h"
 #include "cli/Terminal.h"
 #include "core/app/SaveProgramFile.h"
 #include "core/app/ShellState.h"
 #include "core/base/Encoding.h"
+#include "core/base/FileIdentity.h"
 #include "core/base/FileIo.h"
+#include "core/journal/JournalStore.h"
 #include "core/programmer/DeviceOperations.h"
 #include "core/text/Format.h"
 #include "core/text/StringTable.h"
-#include "sim/Emulator.h"
-#include "sim/SimDriver.h"
-#include "sim/StateStore.h"
 
 namespace kt90 {
 
 namespace {
 
-// A port this user may not open: the line that tells how to set the driver up.
-std::string portPermissionProblem(const std::string& port, const WorkingState& state) {
-  const auto path = serialPortDenied(port);
-  if (!path) return {};
-  return formatText(text(TextId::PortPermissionDeniedCommand, state.language()), path->c_str(),
-                    driverSetupScriptPath(state.programDir()).c_str());
-}
-
-// One --port or --sim of the command line, in the order given.
-struct ProgrammerArg {
-  bool sim = false;
-  std::string value;
-  // Its name in a gang's log lines, table and JSON.
-  std::string name() const { return sim ? "sim:" + value : value; }
-};
-
 // What a device command was given on its command line.
 struct DeviceArgs {
-  std::string port;
-  std::string simState;
   std::string file;
   std::string chip;
   std::string out;
-  std::vector<ProgrammerArg> programmers;
-
-  // The same command for programmer `one` alone.
-  DeviceArgs only(const ProgrammerArg& one) const {
-    DeviceArgs args = *this;
-    args.programmers = {one};
-    (one.sim ? args.simState : args.port) = one.value;
-    return args;
-  }
+  std::optional<std::uint64_t> serials;
+  std::vector<ProgrammerTarget> programmers;
+  bool allowDowngrade = false;
 };
 
-// The one object of a device command: "ok", "state", "error" when it failed, "log" and
-// the figures the operation learnt.
-Json deviceJson(OperationState state, const std::string& why, const TerminalHost& host,
-                const OperationOutcome& outcome) {
-  Json json;
-  json["ok"] = why.empty();
-  json["state"] = stateName(state);
-  if (!why.empty()) json["error"] = escapeInvalidUtf8(why);
-  json["log"] = logJson(host);
-  json.update(figuresJson(outcome));
-  return json;
+// The line that tells how to set up a serial port this user may not open.
+std::function<std::string()> portProblem(const ProgrammerConnection& connection, const WorkingState& state) {
+  return [&connection, &state] {
+    const auto path = connection.deniedPath();
+    if (!path) return std::string();
+    return formatText(text(TextId::PortPermissionDeniedCommand, state.language()), path->c_str(),
+                      driverSetupScriptPath(state.programDir()).c_str());
+  };
 }
 
-// The programmer the command talks to, and what must happen to it afterwards.
-class Programmer {
- public:
-  // Empty text on success, else why it cannot be reached.
-  std::string open(const DeviceArgs& args) {
-    if (!args.simState.empty()) {
-      // The state file is this process's from before it is read until the command ends.
-      emulator_ = std::make_unique<sim::Emulator>();
-      store_ = std::make_unique<sim::StateStore>(pathFromUtf8(args.simState));
-      if (std::string error = store_->open(*emulator_, sim::stateLockWait()); !error.empty()) return error;
-      driver_ = std::make_unique<sim::SimDriver>(*emulator_, std::string(), store_.get());
-      port_ = "sim";
-      return {};
-    }
-    driver_ = makeSerialDriver();
-    port_ = args.port;
-    return driver_ ? std::string() : "this kt90ctl was built without serial ports; use --sim";
-  }
-  CKT90Driver& driver() { return *driver_; }
-  const std::string& port() const { return port_; }
-  // Every change was saved as it happened; this says whether one could not be.
-  bool save(const DeviceArgs&) {
-    if (!store_ || store_->problem().empty()) return true;
-    std::fprintf(stderr, "%s\n", store_->problem().c_str());
-    return false;
-  }
-
- private:
-  std::unique_ptr<sim::Emulator> emulator_;
-  std::unique_ptr<sim::StateStore> store_;
-  std::unique_ptr<CKT90Driver> driver_;
-  std::string port_;
+// What every programmer of one download shares: the file as the journal names it, whether
+// each saves the project file, and the serials a stand-alone programmer takes.
+struct DownloadPlan {
+  std::string programFile;
+  bool saveProjectFile = true;
+  std::optional<std::uint64_t> serialCount;
 };
 
 // Loads FILE for a download: a HEX or BIN file takes --chip (else the first chip).
@@ -141,65 +92,109 @@ SaveType prepareSession(const CommandSpec& spec, const DeviceArgs& args, CliSess
   return outType;
 }
 
+// The download's plan from FILE as loaded: a rolling code without a program limit needs
+// --serials (a debugger-type programmer takes one serial whatever it says), and a gang
+// needs the journal to keep its programmers' serials apart. Throws CommandFailure(2)
+// before any programmer is touched.
+DownloadPlan planDownload(const DeviceArgs& args, CliSession& session, bool journalOn) {
+  DownloadPlan plan;
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(pathFromUtf8(args.file), error);
+  plan.programFile = pathToUtf8(error ? pathFromUtf8(args.file) : absolute);
+  plan.saveProjectFile = args.programmers.size() == 1;
+  plan.serialCount = args.serials;
+  const ProgramImage& image = session.state().image();
+  if (!image.rollingCodeOn()) return plan;
+  if (!journalOn && args.programmers.size() > 1) {
+    throw CommandFailure(kExitUsage,
+                         "download: the rolling code is on and the journal is off: a gang's programmers would hand "
+                         "out the same serials; download into one programmer, or turn the journal on");
+  }
+  if (journalOn && image.head.programLimit() == 0 && !args.serials) {
+    throw CommandFailure(kExitUsage,
+                         "download: the rolling code is on and the file has no program limit: give --serials N, the "
+                         "serials to reserve for each stand-alone programmer (a debugger-type one takes one)");
+  }
+  return plan;
+}
+
 // Runs the operation on a prepared session and keeps what it learnt in `outcome`. Returns
 // why it failed (what was said last: a log line or a message), empty when it did not;
 // throws CommandFailure when it cannot start.
-std::string runPrepared(const CommandSpec& spec, const DeviceArgs& args, CliSession& session, SaveType outType,
-                        OperationOutcome& outcome) {
-  const bool saves = savesOut(spec);
-  Programmer programmer;
-  // A state file that cannot be used is a failure, not a usage error.
-  if (const std::string error = programmer.open(args); !error.empty())
-    throw CommandFailure(args.simState.empty() ? kExitUsage : kExitFailed, error);
-  if (args.simState.empty()) {
-    if (const std::string problem = portPermissionProblem(args.port, session.state()); !problem.empty()) {
-      session.state().appendLog(problem);
-      throw CommandFailure(kExitFailed, problem.substr(0, problem.find_last_not_of("\r\n ") + 1));
-    }
-  }
+std::string runPrepared(const CommandSpec& spec, const DeviceArgs& args, const ProgrammerTarget& target,
+                        const DownloadPlan& plan, CliSession& session, SaveType outType, OperationOutcome& outcome) {
+  const bool emulated = target.kind == ProgrammerTarget::Kind::Emulator;
+  if (!emulated && !haveSerialPorts())
+    throw CommandFailure(kExitUsage, "this kt90ctl was built without serial ports; use --sim");
+  // The state file is this process's from before it is read until the command ends; one
+  // that cannot be used is a failure, not a usage error.
+  ConnectionOpen opened = openProgrammer(target, true);
+  if (!opened.connection) throw CommandFailure(emulated ? kExitFailed : kExitUsage, opened.error);
+  ProgrammerConnection& connection = *opened.connection;
 
   WorkingState& state = session.state();
   TerminalHost& host = session.host();
+  OperationRequest request = connection.request(spec.op);
+  request.portProblem = portProblem(connection, state);
+  if (spec.op == DeviceOperation::Download) {
+    request.programFile = plan.programFile;
+    request.saveProjectFile = plan.saveProjectFile;
+    request.serialCount = plan.serialCount;
+    request.serialLedger = state.journal();
+  }
   const std::size_t mark = host.saidCount();
   OperationGuard guard;
-  outcome = runDeviceOperation(spec.op, state, programmer.driver(), programmer.port(), guard);
+  request.firmware = args.allowDowngrade ? FirmwareConsent::AllowDowngrade : FirmwareConsent::RefuseDowngrade;
+  outcome = runDeviceOperation(request, state, connection.driver(), guard);
   std::string why;
   if (!outcome.started || outcome.finalState == OperationState::Failed) {
     why = host.lastSaidSince(mark);
     if (why.empty()) {
       // A failure the operation did not explain still gets a reason.
-      why = std::string(spec.name) + ": no answer from a programmer on " + programmer.port() +
+      why = std::string(spec.name) + ": no answer from a programmer on " + target.name() +
             " (the port cannot be opened, or nothing answered)";
       state.appendLog(why);
     }
-  } else if (saves) {
+  } else if (savesOut(spec)) {
     const std::size_t saveMark = host.saidCount();
     if (!saveProgramFile(state, args.out, outType))
       why = "cannot save " + args.out + ": " + host.lastSaidSince(saveMark);
   }
-  if (!programmer.save(args) && why.empty()) why = "cannot save the emulator state to " + args.simState;
+  // Every change was saved as it happened; say whether one could not be.
+  if (const std::string problem = connection.stateProblem(); !problem.empty()) {
+    std::fprintf(stderr, "%s\n", problem.c_str());
+    if (why.empty()) why = "cannot save the emulator state to " + target.location;
+  }
   return why;
 }
 
-std::string runOnProgrammer(const CommandSpec& spec, const DeviceArgs& args, CliSession& session,
-                            OperationOutcome& outcome) {
-  return runPrepared(spec, args, session, prepareSession(spec, args, session), outcome);
-}
-
-// A download into several programmers at once (Gang.h), each with its own Programmer.
+// A download into several programmers at once (Gang.h), each with its own connection.
 void runGangDownload(const CommandSpec& spec, const DeviceArgs& args, CliOptions& options, int& exitCode) {
   std::vector<std::string> names;
-  for (const ProgrammerArg& programmer : args.programmers) {
-    if (std::find(names.begin(), names.end(), programmer.name()) != names.end())
-      throw CommandFailure(kExitUsage, "download: " + programmer.name() + " is named twice");
+  for (const ProgrammerTarget& programmer : args.programmers) {
+    // Two spellings of one port or state file are one programmer, named twice.
+    for (const ProgrammerTarget& earlier : args.programmers) {
+      if (&earlier == &programmer) break;
+      if (earlier.name() == programmer.name())
+        throw CommandFailure(kExitUsage, "download: " + programmer.name() + " is named twice");
+      if (sameFile(pathFromUtf8(earlier.location), pathFromUtf8(programmer.location)))
+        throw CommandFailure(kExitUsage,
+                             "download: " + earlier.name() + " and " + programmer.name() + " are the same programmer");
+    }
     names.push_back(programmer.name());
   }
-  if (std::any_of(args.programmers.begin(), args.programmers.end(), [](const ProgrammerArg& p) { return !p.sim; }))
+  if (std::any_of(args.programmers.begin(), args.programmers.end(),
+                  [](const ProgrammerTarget& p) { return p.kind == ProgrammerTarget::Kind::Serial; }))
     prepareSerialPorts();
+  DownloadPlan plan;
   exitCode = runGangDownload(
-      names, options, isTerminal(stderr), [&](CliSession& session) { prepareSession(spec, args, session); },
+      names, options, isTerminal(stderr),
+      [&](CliSession& session) {
+        prepareSession(spec, args, session);
+        plan = planDownload(args, session, journalPath(options).has_value());
+      },
       [&](std::size_t index, GangMember& member) {
-        return runPrepared(spec, args.only(args.programmers[index]), *member.session, SaveType::Project,
+        return runPrepared(spec, args, args.programmers[index], plan, *member.session, SaveType::Project,
                            member.outcome);
       });
 }
@@ -209,11 +204,15 @@ void runCommand(const CommandSpec& spec, const DeviceArgs& args, CliOptions& opt
   TerminalHost& host = session.host();
   host.setQuiet(options.json);
   host.setProgressBar(isTerminal(stderr));
+  const ProgrammerTarget& target = args.programmers.front();
   OperationOutcome outcome;
   std::string why;
   exitCode = kExitFailed;
   try {
-    why = runOnProgrammer(spec, args, session, outcome);
+    const SaveType outType = prepareSession(spec, args, session);
+    DownloadPlan plan;
+    if (spec.op == DeviceOperation::Download) plan = planDownload(args, session, journalPath(options).has_value());
+    why = runPrepared(spec, args, target, plan, session, outType, outcome);
   } catch (const CommandFailure& failure) {
     why = failure.what();
     exitCode = failure.exitCode();
@@ -221,17 +220,27 @@ void runCommand(const CommandSpec& spec, const DeviceArgs& args, CliOptions& opt
   }
   if (why.empty()) exitCode = kExitOk;
   if (options.json) {
-    printJson(deviceJson(why.empty() ? outcome.finalState : OperationState::Failed, why, host, outcome));
+    const OperationState state = why.empty() ? outcome.finalState : OperationState::Failed;
+    // The keys of one programmer stay at the top; "programmers" has the shape of a gang's.
+    Json json;
+    json["ok"] = why.empty();
+    json["state"] = stateName(state);
+    if (!why.empty()) json["error"] = escapeInvalidUtf8(why);
+    json["log"] = logJson(host);
+    json.update(outcomeJson(outcome));
+    json["programmers"] = Json::array({programmerJson(target.name(), state, why, host, outcome)});
+    printJson(json);
   } else if (spec.op == DeviceOperation::QueryUid && why.empty()) {
-    std::printf("%s\n", outcome.figure("uid").c_str());
+    std::printf("%s\n", outcome.uid.c_str());
   }
 }
 
 void addPortsCommand(CLI::App& app, CliOptions& options, int& exitCode) {
   auto* ports = app.add_subcommand("ports", "List the serial ports a programmer may sit on");
-  ports->add_flag("--json", options.json, "Print a JSON object");
+  addJsonFlag(*ports, options);
   ports->callback([&options, &exitCode] {
-    if (!haveSerialPorts()) throw CommandFailure(kExitFailed, "this kt90ctl was built without serial ports; use --sim");
+    if (!haveSerialPorts())
+      throw CommandFailure(kExitFailed, "this kt90ctl was built without serial ports; use --sim");
     const auto list = listSerialPorts();
     if (options.json) {
       Json json;
@@ -260,7 +269,7 @@ void addProgrammerOption(CLI::App& command, const std::shared_ptr<DeviceArgs>& a
       .add_option_function<std::string>(
           sim ? "--sim" : "--port",
           [args, sim](const std::string& value) {
-            args->programmers.push_back({sim, value});
+            args->programmers.push_back({sim ? ProgrammerTarget::Kind::Emulator : ProgrammerTarget::Kind::Serial, value});
           },
           help)
       ->type_name(sim ? "STATEFILE" : "PORT")
@@ -287,7 +296,8 @@ void addDeviceCommands(CLI::App& app, CliOptions& options, int& exitCode) {
     const bool gang = spec.op == DeviceOperation::Download;
     addProgrammerOption(*command, args, false,
                         gang ? "Serial port of a programmer (COM3, /dev/ttyACM0, a pty); repeat it, or mix it with "
-                               "--sim, to download into several programmers at once"
+                               "--sim, to download into several programmers at once (each once: another spelling "
+                               "or a link of the same port or state file is wrong usage)"
                              : "Serial port of the programmer (COM3, /dev/ttyACM0, a pty)");
     addProgrammerOption(
         *command, args, true,
@@ -298,17 +308,28 @@ void addDeviceCommands(CLI::App& app, CliOptions& options, int& exitCode) {
           ->required()
           ->check(CLI::ExistingFile);
       command->add_option("--chip", args->chip, "Chip model of a .hex or .bin file (default: the first chip)");
+      command
+          ->add_option("--serials", args->serials,
+                       "Serials to reserve for each stand-alone programmer when FILE has the rolling code on and no "
+                       "program limit (a debugger-type programmer takes one)")
+          ->check(CLI::Range(std::uint64_t{1}, std::numeric_limits<std::uint64_t>::max()));
       command->footer(gangHelp());
     }
     if (spec.op == DeviceOperation::Upload || spec.op == DeviceOperation::ReadChip) {
       command->add_option("OUT", args->out, "File to save")->required();
     }
     if (spec.op == DeviceOperation::ReadChip) command->add_option("--chip", args->chip, "Chip model in the socket");
-    command->add_flag("--json", options.json, "Print one JSON object at the end");
+    if (spec.op == DeviceOperation::UpdateFirmware) {
+      command->add_flag("--allow-downgrade", args->allowDowngrade,
+                        "Install the image also when it is older than the programmer's firmware");
+      command->footer(
+          "The log names the programmer's firmware version and the image's. An image older than the\n"
+          "programmer's firmware is refused (exit 1, the programmer untouched) unless --allow-downgrade is given.");
+    }
+    addJsonFlag(*command, options);
     command->callback([spec, args, &options, &exitCode] {
       if (args->programmers.empty()) throw CLI::RequiredError("--port or --sim");
-      if (args->programmers.size() == 1)
-        return runCommand(spec, args->only(args->programmers.front()), options, exitCode);
+      if (args->programmers.size() == 1) return runCommand(spec, *args, options, exitCode);
       if (spec.op != DeviceOperation::Download) {
         throw CommandFailure(kExitUsage, std::string(spec.name) +
                                              " reaches one programmer: give --port or --sim once (only download "

@@ -13,7 +13,13 @@ namespace kt90 {
 const char* stateName(OperationState state);
 // The host's log lines, without their line ends.
 Json logJson(const TerminalHost& host);
-// The figures the operation learnt: the counters, the yield and the result code as numbers.
-Json figuresJson(const OperationOutcome& outcome);
+// What the operation learnt, by its own names: "firmwareVersion", "uid", "total",
+// "successes", "yield", "resultCode", "rollingCode", "hardwareResult", "serialFirst",
+// "serialLast"; numbers as numbers, nothing it did not learn.
+Json outcomeJson(const OperationOutcome& outcome);
+// One programmer of a download: {"port", "ok", "state", "error" when it failed, "log",
+// "figures"}.
+Json programmerJson(const std::string& port, OperationState state, const std::string& why, const TerminalHost& host,
+                    const OperationOutcome& outcome);
 
 }  // namespace kt90

@@ -37,7 +37,6 @@ int runGangDownload(const std::vector<std::string>& names, const CliOptions& opt
                     const std::function<void(CliSession&)>& prepare, const GangWork& work) {
   GangConsole console(names, stdout, live);
   std::vector<GangMember> members(names.size());
-  std::string fileName;
   for (std::size_t i = 0; i < members.size(); ++i) {
     members[i].name = names[i];
     members[i].session = std::make_unique<CliSession>(options, stdout);
@@ -46,17 +45,10 @@ int runGangDownload(const std::vector<std::string>& names, const CliOptions& opt
     host.setProgressBar(live);
     host.setOutput(&console.output(i));
     prepare(*members[i].session);
-    WorkingState& state = members[i].session->state();
-    fileName = state.fileName();
-    state.clearFileName();
   }
   runGang(members, work);
   const auto passed = std::find_if(members.begin(), members.end(), [](const GangMember& m) { return m.passed(); });
-  if (passed != members.end() && !fileName.empty()) {
-    WorkingState& state = passed->session->state();
-    state.setFileName(fileName);
-    autoSave(state);
-  }
+  if (passed != members.end()) autoSave(passed->session->state());
   if (options.json) {
     printJson(gangJson(members));
   } else {
@@ -77,14 +69,9 @@ Json gangJson(const std::vector<GangMember>& members) {
   json["ok"] = allPassed(members);
   json["programmers"] = Json::array();
   for (const GangMember& member : members) {
-    Json one;
-    one["port"] = escapeInvalidUtf8(member.name);
-    one["ok"] = member.passed();
-    one["state"] = stateName(member.passed() ? member.outcome.finalState : OperationState::Failed);
-    if (!member.passed()) one["error"] = escapeInvalidUtf8(member.why);
-    one["log"] = logJson(member.session->host());
-    one["figures"] = figuresJson(member.outcome);
-    json["programmers"].push_back(std::move(one));
+    json["programmers"].push_back(
+        programmerJson(member.name, member.passed() ? member.outcome.finalState : OperationState::Failed, member.why,
+                       member.session->host(), member.outcome));
   }
   return json;
 }
@@ -95,7 +82,7 @@ void printGangTable(const std::vector<GangMember>& members, std::FILE* stream) {
   const int nameWidth = static_cast<int>(width);
   std::fprintf(stream, "%-*s  %-6s  %-24s  %s\n", nameWidth, "Programmer", "Result", "U_ID", "Time");
   for (const GangMember& member : members) {
-    const std::string uid = member.outcome.figure("uid");
+    const std::string& uid = member.outcome.uid;
     std::fprintf(stream, "%-*s  %-6s  %-24s  %.2f s\n", nameWidth, escapeInvalidUtf8(member.name).c_str(),
                  resultText(member).c_str(), uid.empty() ? "-" : uid.c_str(), member.seconds);
   }

@@ -28,8 +28,8 @@ using GangWork = std::function<std::string(std::size_t index, GangMember& member
 
 // The download into the programmers `names`: a session each, whose host writes to the
 // shared console (`live`: standard error is a terminal, show progress lines); `prepare` loads FILE into each on this
-// thread; `work` runs each download on a thread of its own. No download saves the project file: it is saved once at the
-// end when at least one passed. Prints the closing table, or the one --json object. Returns the exit code: 0 when every
+// thread; `work` runs each download on a thread of its own, asking it not to save the project file: it is saved once
+// at the end when at least one passed. Prints the closing table, or the one --json object. Returns the exit code: 0 when every
 // programmer passed, 1 otherwise. Throws what `prepare` throws.
 int runGangDownload(const std::vector<std::string>& names, const CliOptions& options, bool live,
                     const std::function<void(CliSession&)>& prepare, const GangWork& work);

@@ -20,7 +20,43 @@ const char* shownState(OperationState state) {
   return "";
 }
 
+constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
+
+std::string bar(int percent) {
+  const std::size_t filled = static_cast<std::size_t>(percent / 5);
+  const std::string number = std::to_string(percent);
+  return "[" + std::string(filled, '#') + std::string(20 - filled, ' ') + "] " + std::string(3 - number.size(), ' ') +
+         number + "%";
+}
+
 }  // namespace
+
+std::vector<std::string> gangProgressLines(const std::vector<std::string>& names,
+                                           const std::vector<GangProgress>& shown, int rows) {
+  std::vector<std::string> lines;
+  // A row stays for the log line written above the progress lines.
+  if (rows > 0 && names.size() + 1 > static_cast<std::size_t>(rows)) {
+    int running = 0, passed = 0, failed = 0, percentSum = 0;
+    for (const GangProgress& one : shown) {
+      percentSum += std::clamp(one.percent, 0, 100);
+      running += one.state == OperationState::Running;
+      passed += one.state == OperationState::Passed;
+      failed += one.state == OperationState::Failed;
+    }
+    const int average = shown.empty() ? 0 : percentSum / static_cast<int>(shown.size());
+    lines.push_back(std::to_string(names.size()) + " programmers " + bar(average) + " running " +
+                    std::to_string(running) + ", passed " + std::to_string(passed) + ", failed " +
+                    std::to_string(failed));
+    return lines;
+  }
+  std::size_t width = 0;
+  for (const std::string& name : names) width = std::max(width, name.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    lines.push_back(names[i] + std::string(width - names[i].size(), ' ') + " " +
+                    bar(std::clamp(shown[i].percent, 0, 100)) + " " + shownState(shown[i].state));
+  }
+  return lines;
+}
 
 class GangConsole::Line : public TerminalOutput {
  public:
@@ -37,10 +73,7 @@ class GangConsole::Line : public TerminalOutput {
 
 GangConsole::GangConsole(std::vector<std::string> names, std::FILE* logStream, bool live)
     : names_(std::move(names)), shown_(names_.size()), logStream_(logStream), live_(live) {
-  for (std::size_t i = 0; i < names_.size(); ++i) {
-    lines_.push_back(std::make_unique<Line>(*this, i));
-    nameWidth_ = std::max(nameWidth_, names_[i].size());
-  }
+  for (std::size_t i = 0; i < names_.size(); ++i) lines_.push_back(std::make_unique<Line>(*this, i));
 }
 
 GangConsole::~GangConsole() = default;
@@ -60,43 +93,41 @@ void GangConsole::progress(std::size_t index, int percent) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!live_ || shown_[index].percent == percent) return;
   shown_[index].percent = percent;
-  erase();
-  draw();
+  redraw(false);
 }
 
 void GangConsole::state(std::size_t index, OperationState state) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (shown_[index].state == state) return;
   shown_[index].state = state;
+  // The end of a download is always shown.
+  redraw(state == OperationState::Passed || state == OperationState::Failed);
+}
+
+void GangConsole::redraw(bool now) {
+  if (!live_) return;
+  if (!now && drawnLines_ != 0 && std::chrono::steady_clock::now() - lastDraw_ < kRedrawEvery) return;
   erase();
   draw();
 }
 
 void GangConsole::erase() {
-  if (!drawn_) return;
+  if (drawnLines_ == 0) return;
   // Up to the first progress line, then clear to the end of the screen.
-  std::fprintf(stderr, "\x1b[%zuF\x1b[J", names_.size());
+  std::fprintf(stderr, "\x1b[%zuF\x1b[J", drawnLines_);
   std::fflush(stderr);
-  drawn_ = false;
+  drawnLines_ = 0;
 }
 
 void GangConsole::draw() {
   if (!live_) return;
   std::string text;
-  for (std::size_t i = 0; i < names_.size(); ++i) {
-    const int percent = std::clamp(shown_[i].percent, 0, 100);
-    const std::size_t filled = static_cast<std::size_t>(percent / 5);
-    text += names_[i] + std::string(nameWidth_ - names_[i].size(), ' ') + " [" + std::string(filled, '#') +
-            std::string(20 - filled, ' ') + "] " +
-            std::string(percent < 10    ? 2
-                        : percent < 100 ? 1
-                                        : 0,
-                        ' ') +
-            std::to_string(percent) + "% " + shownState(shown_[i].state) + "\n";
-  }
+  const std::vector<std::string> lines = gangProgressLines(names_, shown_, terminalRows(stderr));
+  for (const std::string& line : lines) text += line + "\n";
   std::fputs(text.c_str(), stderr);
   std::fflush(stderr);
-  drawn_ = true;
+  drawnLines_ = lines.size();
+  lastDraw_ = std::chrono::steady_clock::now();
 }
 
 }  // namespace kt90

@@ -9,6 +9,7 @@
 
 #include "core/app/ProgramDir.h"
 #include "core/app/WritableFiles.h"
+#include "core/base/ProgramVersion.h"
 #include "core/journal/JournalLocation.h"
 #include "gui/CKT90EXEDlg.h"
 #include "gui/CommandLine.h"
@@ -39,7 +40,7 @@ bool asksForText(int argc, char** argv) {
 int runApplication(int argc, char** argv) {
   if (asksForText(argc, argv)) {
     QCoreApplication core(argc, argv);
-    QCoreApplication::setApplicationVersion(KT90_VERSION);
+    QCoreApplication::setApplicationVersion(kProgramVersion);
     parseCommandLine(QCoreApplication::arguments());
     return 0;
   }
@@ -48,7 +49,7 @@ int runApplication(int argc, char** argv) {
   const QString executable = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
   QCoreApplication::setOrganizationName("Nardex");
   QCoreApplication::setApplicationName(executable);
-  QCoreApplication::setApplicationVersion(KT90_VERSION);
+  QCoreApplication::setApplicationVersion(kProgramVersion);
 
   const GuiOptions options = parseCommandLine(QCoreApplication::arguments());
   link::QtProfile profile("Nardex", executable);
@@ -60,7 +61,7 @@ int runApplication(int argc, char** argv) {
   }
   const std::string exeDir = QCoreApplication::applicationDirPath().toStdString();
   const std::string programDir =
-      findProgramDir(options.dataDir, std::getenv("KT90_DATA_DIR"), exeDir, {exeDir + "/../share/kt90"});
+      findProgramDir(options.dataDir, std::getenv("KT90_DATA_DIR"), exeDir, {installedProgramDir(exeDir)});
 
   bool restart = false;
   {

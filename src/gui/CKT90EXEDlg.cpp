@@ -4,13 +4,16 @@
 #include <QCloseEvent>
 #include <QIcon>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QUrl>
 
+#include "core/app/DocumentTitle.h"
 #include "core/app/Settings.h"
 #include "core/progfile/FileHead.h"
 #include "gui/GuiText.h"
@@ -24,7 +27,11 @@
 namespace kt90::gui {
 
 CKT90EXEDlg::CKT90EXEDlg(Session& session, Dialogs& dialogs, PortMenu::PortLister ports, QWidget* parent)
-    : QMainWindow(parent), session_(session), dialogs_(dialogs), portLister_(std::move(ports)) {
+    : QMainWindow(parent),
+      session_(session),
+      dialogs_(dialogs),
+      portLister_(std::move(ports)),
+      recentFiles_(session.profile()) {
   setObjectName("CKT90EXEDlg");
   setWindowIcon(QIcon(":/kt90/app.png"));
   buildControls();
@@ -48,6 +55,7 @@ CKT90EXEDlg::CKT90EXEDlg(Session& session, Dialogs& dialogs, PortMenu::PortListe
   connect(&session_.runner(), &OperationRunner::idle, this, [this] {
     if (closePending_) close();
   });
+  connect(cancelButton_, &QPushButton::clicked, this, [this] { session_.guard().requestCancel(); });
 }
 
 CKT90EXEDlg::~CKT90EXEDlg() {
@@ -61,10 +69,10 @@ void CKT90EXEDlg::start() {
   state.start();
   session_.makeShell();
   language_ = state.language();
-  setWindowTitle(qstr(kt90::windowTitle(state.settings())));
 
   menu_ = new MainMenu(
       menuBar(), language_, [this] { return menuContext(); }, [this](MenuCommand c) { menuCommand(c); }, this);
+  connect(menu_->recentMenu(), &QMenu::aboutToShow, this, &CKT90EXEDlg::fillRecentMenu);
   applyTexts();  // after the menu titles, which keep their mnemonics
   addSystemMenuAbout(this, qtext(TextId::SystemMenuAbout, language_), [this] { menuCommand(MenuCommand::About); });
 
@@ -156,6 +164,13 @@ void CKT90EXEDlg::syncFromState() {
   program_->setChecked(state.image().head.flag(headflag::kProgram));
   verify_->setChecked(state.image().head.flag(headflag::kVerify));
   statusText_->setText(qstr(state.fileName()));
+  updateTitle();
+}
+
+void CKT90EXEDlg::updateTitle() {
+  const WorkingState& state = session_.state();
+  setWindowTitle(qstr(
+      documentTitle(kt90::windowTitle(state.settings()), state.fileName(), state.unsavedChanges(), language_)));
 }
 
 MenuContext CKT90EXEDlg::menuContext() const {
@@ -181,7 +196,26 @@ void CKT90EXEDlg::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  closePending_ = false;
+  if (!discardAccepted_ && !mayReplaceImage()) {
+    event->ignore();
+    return;
+  }
+  discardAccepted_ = true;  // asked once: a close that follows goes through
   event->accept();
+}
+
+bool CKT90EXEDlg::mayReplaceImage() {
+  if (!session_.state().unsavedChanges()) return true;
+  switch (dialogs_.askSaveChanges(this, language_)) {
+    case SaveChangesAnswer::Save:
+      return saveProgramFileCommand();
+    case SaveChangesAnswer::Discard:
+      return true;
+    case SaveChangesAnswer::Cancel:
+      break;
+  }
+  return false;
 }
 
 }  // namespace kt90::gui

@@ -7,6 +7,7 @@
 #include "core/app/ControlRules.h"
 #include "core/app/Host.h"
 #include "core/app/MenuRules.h"
+#include "core/app/RecentFiles.h"
 #include "core/programmer/DeviceOperations.h"
 
 namespace kt90 {
@@ -61,6 +62,7 @@ class CKT90EXEDlg : public QMainWindow, public Host {
   void showJournalProblem(const std::string& why);
   // Starts a device operation on a worker; `after` runs on the UI thread when it ended.
   void startDeviceOperation(DeviceOperation op, std::function<void(const OperationOutcome&)> after = {});
+  bool prepareDownload(OperationRequest& request);
 
   // Read-only views for tests and screenshots.
   QWidget* control(Control c) const { return controls_[static_cast<std::size_t>(c)]; }
@@ -68,6 +70,7 @@ class CKT90EXEDlg : public QMainWindow, public Host {
   CColorStatic* statusLabel() const { return statusLabel_; }
   QLineEdit* statusText() const { return statusText_; }
   QProgressBar* progressBar() const { return progressBar_; }
+  QPushButton* cancelButton() const { return cancelButton_; }
   QPlainTextEdit* summaryView() const { return summaryView_; }
   LogCodeViews* views() const { return views_; }
   MainMenu* mainMenu() const { return menu_; }
@@ -86,9 +89,18 @@ class CKT90EXEDlg : public QMainWindow, public Host {
   // Shows what the working state holds: chip list and selection, check boxes, file name.
   void syncFromState();
   MenuContext menuContext() const;
+  // The file name, with a mark while the image holds unsaved changes, and the program.
+  void updateTitle();
+  // Before the image is replaced (Open, Upload, Read, a chip change, quitting): true when
+  // nothing unsaved is there, or the user saved it or chose to discard it.
+  bool mayReplaceImage();
   void openProgramFileCommand();
   void openProgramFileAt(const QString& path);
-  void saveProgramFileCommand();
+  void fillRecentMenu();
+  // True when the file was saved.
+  bool saveProgramFileCommand();
+  // A download without a single code word asks before it starts.
+  bool mayDownload();
   void uidSettingsCommand();
   void openLocalFile(const std::string& path, TextId missing);
   void operationEnded(const OperationOutcome& outcome, const std::function<void(const OperationOutcome&)>& after);
@@ -102,6 +114,8 @@ class CKT90EXEDlg : public QMainWindow, public Host {
   LanguageId language_ = kChinese;
   OperationState shownState_ = OperationState::Ready;
   bool closePending_ = false;
+  bool discardAccepted_ = false;  // the user chose to quit without saving
+  RecentFiles recentFiles_;
   std::uint8_t flagsShown_ = 0;
 
   std::array<QWidget*, static_cast<std::size_t>(Control::Count)> controls_{};
@@ -114,6 +128,7 @@ class CKT90EXEDlg : public QMainWindow, public Host {
   QPlainTextEdit* summaryView_ = nullptr;
   QLineEdit* statusText_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;  // enabled only while a download runs
   LogCodeViews* views_ = nullptr;
   MainMenu* menu_ = nullptr;
   PortMenu* portMenu_ = nullptr;

@@ -13,6 +13,8 @@ class QWidget;
 
 namespace kt90::gui {
 
+enum class SaveChangesAnswer { Save, Discard, Cancel };
+
 // Every dialog and platform request the main window makes, behind one interface so
 // tests can answer them (and fail when an unexpected one appears).
 class Dialogs {
@@ -21,6 +23,8 @@ class Dialogs {
 
   virtual MessageAnswer messageBox(QWidget* parent, const QString& text, MessageButtons buttons,
                                    LanguageId language) = 0;
+  // Before unsaved changes would be lost: Save, Discard or Cancel (Escape, the close box).
+  virtual SaveChangesAnswer askSaveChanges(QWidget* parent, LanguageId language) = 0;
   // The one-line entry dialog; false on Cancel.
   virtual bool editText(QWidget* parent, const Host::EntryRequest& request, LanguageId language, std::string& text) = 0;
   // Empty on Cancel.
@@ -49,6 +53,7 @@ class Dialogs {
 class QtDialogs : public Dialogs {
  public:
   MessageAnswer messageBox(QWidget* parent, const QString& text, MessageButtons buttons, LanguageId language) override;
+  SaveChangesAnswer askSaveChanges(QWidget* parent, LanguageId language) override;
   bool editText(QWidget* parent, const Host::EntryRequest& request, LanguageId language, std::string& text) override;
   QString openFileName(QWidget* parent, LanguageId language) override;
   std::optional<SaveChoice> saveFileName(QWidget* parent, LanguageId language, const QString& proposed) override;

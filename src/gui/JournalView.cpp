@@ -11,10 +11,11 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "core/base/AtomicWrite.h"
+#include "core/base/FileIo.h"
 #include "core/journal/JournalCsv.h"
 #include "gui/GuiText.h"
 
@@ -163,9 +164,9 @@ QString JournalView::exportTo(QString file) {
   if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".csv");
   std::vector<JournalRecord> records;
   std::string error = journal_ ? journal_->query(filter(0), records) : openError_;
-  QSaveFile out(file);
-  const QByteArray csv = QByteArray::fromStdString(journalCsv(records));
-  if (error.empty() && !(out.open(QIODevice::WriteOnly) && out.write(csv) == csv.size() && out.commit())) {
+  const std::string csv = journalCsv(records);
+  const ByteView bytes(reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size());
+  if (error.empty() && !writeFileAtomically(pathFromUtf8(stdstr(file)), bytes).ok()) {
     error = formatText(text(TextId::JournalExportFailed, language_), stdstr(file).c_str());
   }
   if (!error.empty()) {

@@ -10,6 +10,13 @@ namespace kt90::gui {
 
 MainMenu::MainMenu(QMenuBar* bar, LanguageId language, ContextSource context, CommandSink onCommand, QObject* parent)
     : QObject(parent), language_(language), context_(std::move(context)), onCommand_(std::move(onCommand)) {
+  QMenu* file = addMenu(bar, TextId::MenuFile);
+  addItem(file, TextId::MenuOpen, MenuCommand::Open);
+  addItem(file, TextId::MenuSave, MenuCommand::Save);
+  file->addSeparator();
+  recentMenu_ = file->addMenu(marked(itemKeys_[file], TextId::MenuRecentFiles));
+  recentMenu_->setObjectName("recentMenu");
+
   QMenu* operation = addMenu(bar, TextId::MenuOperation);
   addItem(operation, TextId::MenuUpdateFirmware, MenuCommand::UpdateFirmware);
   operation->addSeparator();
@@ -50,7 +57,7 @@ MainMenu::MainMenu(QMenuBar* bar, LanguageId language, ContextSource context, Co
   addItem(help, TextId::MenuCloseUpdata, MenuCommand::CloseUpdata);
   addItem(help, TextId::MenuAbout, MenuCommand::About);
 
-  for (QMenu* menu : {operation, mode, settings, languages, help}) {
+  for (QMenu* menu : {file, operation, mode, settings, languages, help}) {
     connect(menu, &QMenu::aboutToShow, this, [this, menu] { applyRules(menu); });
   }
 }

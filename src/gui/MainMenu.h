@@ -16,7 +16,7 @@ class QMenuBar;
 
 namespace kt90::gui {
 
-// The main menu: Operation, Mode, Settings, the port menu, Language and Help, every item
+// The main menu: File, Operation, Mode, Settings, the port menu, Language and Help, every item
 // carrying its command number. When a menu opens its items get the enable and check
 // rules of the moment. In English the titles and items carry mnemonics.
 class MainMenu : public QObject {
@@ -29,6 +29,8 @@ class MainMenu : public QObject {
 
   // The port menu's place, between "Settings" and "Language".
   QMenu* portMenu() const { return portMenu_; }
+  // File > Recent Files, which the window fills when it opens.
+  QMenu* recentMenu() const { return recentMenu_; }
   QAction* action(MenuCommand command) const;
   // The rules applied to the items of `menu` (what opening it does).
   void applyRules(QMenu* menu);
@@ -44,6 +46,7 @@ class MainMenu : public QObject {
   ContextSource context_;
   CommandSink onCommand_;
   QMenu* portMenu_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
   std::map<MenuCommand, QAction*> actions_;
   Mnemonics barKeys_;
   std::map<QMenu*, Mnemonics> itemKeys_;

@@ -1,13 +1,19 @@
 // The commands of the main window: each forwards to the core and shows the result.
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QMenu>
 #include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QUrl>
 #include <chrono>
+#include <filesystem>
 
 #include "core/app/LimitCommands.h"
 #include "core/app/ModeCommands.h"
 #include "core/app/OpenProgramFile.h"
+#include "core/app/SerialCountQuestion.h"
 #include "core/app/SaveProgramFile.h"
 #include "core/app/Settings.h"
 #include "core/base/FileIo.h"
@@ -15,10 +21,12 @@
 #include "core/progfile/FileHead.h"
 #include "core/progfile/UidBinding.h"
 #include "core/text/FileProblem.h"
+#include "connect/ProgrammerConnection.h"
 #include "gui/CKT90EXEDlg.h"
 #include "gui/DriverSetup.h"
 #include "gui/GuiText.h"
 #include "gui/JournalView.h"
+#include "gui/MainMenu.h"
 #include "gui/widgets/CQdComboBox.h"
 
 namespace kt90::gui {
@@ -38,15 +46,15 @@ void CKT90EXEDlg::command(Control c) {
       saveProgramFileCommand();
       break;
     case Control::Option:
-      dialogs_.editOptions(this, state);
+      state.editImage([&] { return dialogs_.editOptions(this, state); });
       syncFromState();
       break;
     case Control::SnId:
-      dialogs_.editRollingCode(this, state);
+      state.editImage([&] { return dialogs_.editRollingCode(this, state); });
       syncFromState();
       break;
     case Control::Calibrate:
-      dialogs_.editCalibration(this, state);
+      state.editImage([&] { return dialogs_.editCalibration(this, state); });
       syncFromState();
       break;
     case Control::Blank:
@@ -61,16 +69,17 @@ void CKT90EXEDlg::command(Control c) {
     }
     case Control::Download:
       if (!session_.runner().busy()) {
+        if (!mayDownload()) break;
         state.showImageCode();
         state.showImageSummary();
       }
       startDeviceOperation(DeviceOperation::Download);
       break;
     case Control::Upload:
-      startDeviceOperation(DeviceOperation::Upload);
+      if (session_.runner().busy() || mayReplaceImage()) startDeviceOperation(DeviceOperation::Upload);
       break;
     case Control::Read:
-      startDeviceOperation(DeviceOperation::ReadChip);
+      if (session_.runner().busy() || mayReplaceImage()) startDeviceOperation(DeviceOperation::ReadChip);
       break;
     case Control::HwTest:
       startDeviceOperation(DeviceOperation::HardwareTest);
@@ -86,6 +95,7 @@ void CKT90EXEDlg::chipSelected(int index) {
   const std::string model = stdstr(chipList_->itemText(index));
   // While the question is open the list shows the chip in use; a cancel leaves it there.
   syncFromState();
+  if (model != session_.state().chipModelName() && !mayReplaceImage()) return;
   const ChipChange change = session_.state().changeChip(model);
   syncFromState();
   if (change == ChipChange::Kept) command(Control::Option);
@@ -98,6 +108,12 @@ void CKT90EXEDlg::menuCommand(MenuCommand c) {
   // items are disabled then; this covers a shortcut or a stale menu).
   const bool running = session_.runner().busy();
   switch (c) {
+    case MenuCommand::Open:
+      if (!running) openProgramFileCommand();
+      break;
+    case MenuCommand::Save:
+      if (!running) saveProgramFileCommand();
+      break;
     case MenuCommand::UpdateFirmware:
       startDeviceOperation(DeviceOperation::UpdateFirmware);
       break;
@@ -129,10 +145,14 @@ void CKT90EXEDlg::menuCommand(MenuCommand c) {
       break;
     }
     case MenuCommand::FilePassword:
-      if (!running) setProgramFilePassword(state);
+      if (running) break;
+      state.editImage([&] { return setProgramFilePassword(state); });
+      syncFromState();
       break;
     case MenuCommand::ProgramFileTimes:
-      if (!running) setProgramFileTimes(state, std::chrono::system_clock::now());
+      if (running) break;
+      state.editImage([&] { return setProgramFileTimes(state, std::chrono::system_clock::now()); });
+      syncFromState();
       break;
     case MenuCommand::UidSettings:
       if (!running) uidSettingsCommand();
@@ -144,11 +164,17 @@ void CKT90EXEDlg::menuCommand(MenuCommand c) {
       break;
     case MenuCommand::Chinese:
     case MenuCommand::English:
+      // The restart in the new language starts afresh: ask about unsaved changes first.
+      if (!running) {
+        if (!mayReplaceImage()) break;
+        discardAccepted_ = true;
+      }
       shell.chooseLanguage(c == MenuCommand::Chinese ? kChinese : kEnglish);
       close();
       break;
     case MenuCommand::HelpDocument:
-      openLocalFile(helpDocumentPath(state.programDir()), TextId::HelpDocumentMissing);
+      openLocalFile(helpDocumentPath(state.programDir(), stdstr(QCoreApplication::applicationDirPath())),
+                    TextId::HelpDocumentMissing);
       break;
     case MenuCommand::InstallDriver:
       if (kDriverSetupScript)
@@ -166,27 +192,63 @@ void CKT90EXEDlg::menuCommand(MenuCommand c) {
 }
 
 void CKT90EXEDlg::openProgramFileCommand() {
+  if (!mayReplaceImage()) return;
   const QString path = dialogs_.openFileName(this, language_);
   if (!path.isEmpty()) openProgramFileAt(path);
 }
 
 void CKT90EXEDlg::openProgramFileAt(const QString& path) {
-  openProgramFile(session_.state(), stdstr(path));
+  const std::string file = stdstr(path);
+  if (openProgramFile(session_.state(), file)) {
+    recentFiles_.add(file);
+  } else if (!fileExists(pathFromUtf8(file))) {
+    recentFiles_.remove(file);  // the log has said it is gone
+  }
   syncFromState();
 }
 
-void CKT90EXEDlg::saveProgramFileCommand() {
+void CKT90EXEDlg::fillRecentMenu() {
+  QMenu* menu = menu_->recentMenu();
+  menu->clear();
+  const bool free = !session_.runner().busy();
+  for (const std::string& path : recentFiles_.paths()) {
+    const QString file = qstr(path);
+    QAction* action = menu->addAction(file);
+    action->setEnabled(free);
+    connect(action, &QAction::triggered, this, [this, file] {
+      // Queued: the menu is gone before a question or the file's own messages appear.
+      QMetaObject::invokeMethod(
+          this,
+          [this, file] {
+            if (!session_.runner().busy() && mayReplaceImage()) openProgramFileAt(file);
+          },
+          Qt::QueuedConnection);
+    });
+  }
+  if (menu->isEmpty()) menu->addAction(qtext(TextId::RecentFilesNone, language_))->setEnabled(false);
+}
+
+bool CKT90EXEDlg::saveProgramFileCommand() {
   const auto choice = dialogs_.saveFileName(this, language_, qstr(session_.state().fileName()));
-  if (!choice) return;
-  saveProgramFile(session_.state(), stdstr(choice->path), choice->type);
+  if (!choice) return false;
+  const bool saved = saveProgramFile(session_.state(), stdstr(choice->path), choice->type);
+  if (saved) recentFiles_.add(session_.state().fileName());
   syncFromState();
+  return saved;
+}
+
+bool CKT90EXEDlg::mayDownload() {
+  const WorkingState& state = session_.state();
+  if (usedWords(state.image(), state.blankWord()) != 0) return true;
+  return messageBox(text(TextId::DownloadNoCodeQuestion, language_), MessageButtons::YesNo) == MessageAnswer::Yes;
 }
 
 void CKT90EXEDlg::uidSettingsCommand() {
   // The programmer's U_ID is asked on a worker; the list and its dialog follow here.
   startDeviceOperation(DeviceOperation::QueryUid, [this](const OperationOutcome& outcome) {
     // Only a U_ID this query read counts; a failed query binds nothing new.
-    dialogs_.editUidBinding(this, session_.state(), uidFromRowText(outcome.figure("uid")));
+    WorkingState& state = session_.state();
+    state.editImage([&] { return dialogs_.editUidBinding(this, state, uidFromRowText(outcome.uid)); });
     syncFromState();
   });
 }
@@ -206,34 +268,76 @@ void CKT90EXEDlg::openLocalFile(const std::string& path, TextId missing) {
   }
 }
 
+// What a download asks beyond the port: the file as the journal names it, and where and
+// how many serials it reserves. False: the user cancelled, or the ledger cannot be opened.
+bool CKT90EXEDlg::prepareDownload(OperationRequest& request) {
+  WorkingState& state = session_.state();
+  if (!state.fileName().empty()) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(pathFromUtf8(state.fileName()), error);
+    request.programFile = error ? state.fileName() : pathToUtf8(absolute);
+  }
+  if (!state.image().rollingCodeOn()) return true;
+  // The journal is on but cannot be used: no serials can be reserved.
+  if (!session_.journalError().empty()) {
+    state.appendLog(formatText(text(TextId::SerialBlockNotReserved, language_), session_.journalError().c_str()));
+    return false;
+  }
+  request.serialLedger = state.journal();
+  // A stand-alone programmer's block is the program limit; without one the user says.
+  if (request.serialLedger && serialCountNeeded(state.image())) {
+    request.serialCount = askSerialCount(state);
+    if (!request.serialCount) return false;
+  }
+  return true;
+}
+
 void CKT90EXEDlg::startDeviceOperation(DeviceOperation op, std::function<void(const OperationOutcome&)> after) {
   const PortTarget target = portMenu_->target();
-  // A port this user may not open is no missing programmer: say what helps instead.
-  if (const auto problem = portPermissionProblem(target, language_)) {
-    WorkingState& state = session_.state();
-    if (op != DeviceOperation::QueryUid) state.appendLog("CLEAR");
-    state.appendLog(*problem);
-    if (op != DeviceOperation::QueryUid) state.setOperationState(OperationState::Failed);
-    return;
-  }
+  WorkingState& state = session_.state();
+  OperationRequest request;
+  if (op == DeviceOperation::Download && !prepareDownload(request)) return;
+  // The progress starts from nothing, whatever the last operation reached; a running
+  // operation keeps its own (the new one meets the guard).
+  const bool first = !session_.runner().busy();
+  if (first && op != DeviceOperation::QueryUid) progressBar_->setValue(0);
   // The controls go off now, before the worker runs: no second click slips in.
   if (op != DeviceOperation::QueryUid) applyControlStates(OperationState::Running);
+  if (first) cancelButton_->setEnabled(op == DeviceOperation::Download);
 
-  WorkingState& state = session_.state();
   OperationGuard& guard = session_.guard();
-  const QString stateFile = session_.emulatorStateFile();
+  const ProgrammerTarget where = programmerTarget(target, session_.emulatorStateFile());
   auto outcome = std::make_shared<OperationOutcome>();
   QPointer<CKT90EXEDlg> self(this);
+  const LanguageId language = language_;
   session_.runner().start(
-      [op, target, stateFile, outcome, &state, &guard] {
-        const std::unique_ptr<DeviceConnection> connection = DeviceConnection::open(target, stateFile, state);
-        *outcome = runDeviceOperation(op, state, connection->driver(), target.portName, guard);
-        connection->finish(outcome->started);
+      [op, where, request, outcome, language, &state, &guard] {
+        const ConnectionOpen opened = openProgrammer(where, false);
+        ProgrammerConnection& connection = *opened.connection;
+        OperationRequest asked = connection.request(op);
+        asked.programFile = request.programFile;
+        asked.serialCount = request.serialCount;
+        asked.serialLedger = request.serialLedger;
+        // The window asks before a firmware update, naming both versions.
+        asked.firmware = FirmwareConsent::AskUser;
+        // A port this user may not open is no missing programmer: say what helps instead.
+        asked.portProblem = [&connection, language] {
+          const auto path = connection.deniedPath();
+          return path ? formatText(text(TextId::PortPermissionDenied, language), path->c_str()) : std::string();
+        };
+        *outcome = runDeviceOperation(asked, state, connection.driver(), guard);
+        // A state file that could not be used or saved kept the programmer off or stopped it.
+        if (outcome->started && !connection.stateProblem().empty()) {
+          const TextId id = connection.stateLoaded() ? TextId::EmulatorStateNotSaved : TextId::EmulatorStateUnreadable;
+          state.appendLog(formatText(text(id, language), connection.stateProblem().c_str()));
+        }
       },
       [self, outcome, noPort = target.kind == PortTarget::Kind::None, after = std::move(after)] {
         if (!self) return;
         // After the operation's own log (it starts by clearing it), the hint that helps.
         if (noPort && outcome->started) self->appendLog(text(TextId::NoPortChosen, self->language_), true);
+        if (outcome->serialFirst && outcome->serialLast)
+          self->session_.state().showSerialBlock(*outcome->serialFirst, *outcome->serialLast);
         self->operationEnded(*outcome, after);
       });
 }
@@ -241,6 +345,7 @@ void CKT90EXEDlg::startDeviceOperation(DeviceOperation op, std::function<void(co
 void CKT90EXEDlg::operationEnded(const OperationOutcome& outcome,
                                  const std::function<void(const OperationOutcome&)>& after) {
   if (session_.guard().busy()) return;  // another operation owns the state now
+  cancelButton_->setEnabled(false);
   syncFromState();
   applyControlStates(shownState_);
   // Said after every operation that is not in the journal, until one is again.

@@ -123,6 +123,11 @@ void CKT90EXEDlg::buildControls() {
   progressBar_->setObjectName("progressBar");
   progressBar_->setRange(0, 100);
   progressBar_->setValue(0);
+  cancelButton_ = button(central, "cancelDownload");
+  cancelButton_->setEnabled(false);
+  auto* progressRow = new QHBoxLayout;
+  progressRow->addWidget(progressBar_, 1);
+  progressRow->addWidget(cancelButton_, 0);
 
   summaryView_ = new QPlainTextEdit(central);
   summaryView_->setObjectName("summaryView");
@@ -143,7 +148,7 @@ void CKT90EXEDlg::buildControls() {
   layout->addLayout(top);
   layout->addLayout(operations);
   layout->addWidget(statusText_);
-  layout->addWidget(progressBar_);
+  layout->addLayout(progressRow);
   layout->addLayout(bottom, 1);
 
   resize(760, 620);
@@ -176,6 +181,7 @@ void CKT90EXEDlg::applyTexts() {
       {Control::Calibrate, TextId::ButtonCalibrate}, {Control::Blank, TextId::CheckBlank},
       {Control::Program, TextId::CheckProgram},      {Control::Verify, TextId::CheckVerify}};
   for (const auto& [id, textId] : texts) static_cast<QAbstractButton*>(control(id))->setText(shown(textId));
+  cancelButton_->setText(qtext(TextId::ButtonCancelDownload, language_));
   views_->showLogButton()->setText(shown(TextId::RadioShowLog));
   views_->showCodeButton()->setText(shown(TextId::RadioShowCode));
 }

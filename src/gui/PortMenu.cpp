@@ -5,7 +5,6 @@
 
 #include "core/text/Format.h"
 #include "gui/GuiText.h"
-#include "link/PortAccess.h"
 #include "link/PortText.h"
 
 namespace kt90::gui {
@@ -115,13 +114,6 @@ PortTarget PortMenu::target() const {
   const link::PortChoice choice = link::portFromEntryText(text);
   if (choice.portName.empty()) return {};
   return {PortTarget::Kind::Serial, choice.portName};
-}
-
-std::optional<std::string> portPermissionProblem(const PortTarget& target, LanguageId language) {
-  if (target.kind != PortTarget::Kind::Serial) return std::nullopt;
-  const auto path = link::portDeniedToUser(target.portName);
-  if (!path) return std::nullopt;
-  return formatText(text(TextId::PortPermissionDenied, language), path->c_str());
 }
 
 }  // namespace kt90::gui

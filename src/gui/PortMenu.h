@@ -65,8 +65,4 @@ class PortMenu : public QObject {
   std::optional<Override> override_;
 };
 
-// The log line for a serial port that exists but that this user may not open, pointing to
-// Help > Install Driver; nothing for any other target.
-std::optional<std::string> portPermissionProblem(const PortTarget& target, LanguageId language);
-
 }  // namespace kt90::gui

@@ -40,6 +40,23 @@ MessageAnswer QtDialogs::messageBox(QWidget* parent, const QString& text, Messag
   return cancel ? MessageAnswer::Cancel : MessageAnswer::No;
 }
 
+SaveChangesAnswer QtDialogs::askSaveChanges(QWidget* parent, LanguageId language) {
+  QMessageBox box(parent);
+  box.setWindowTitle(parent ? parent->window()->windowTitle() : QString());
+  box.setText(qtext(TextId::UnsavedChangesQuestion, language));
+  box.setIcon(QMessageBox::Warning);
+  box.setWindowModality(Qt::ApplicationModal);
+  QPushButton* save = box.addButton(qtext(TextId::ButtonSaveChanges, language), QMessageBox::AcceptRole);
+  QPushButton* discard = box.addButton(qtext(TextId::ButtonDiscardChanges, language), QMessageBox::DestructiveRole);
+  QPushButton* cancel = box.addButton(qtext(TextId::ButtonCancel, language), QMessageBox::RejectRole);
+  box.setDefaultButton(save);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == save) return SaveChangesAnswer::Save;
+  if (box.clickedButton() == discard) return SaveChangesAnswer::Discard;
+  return SaveChangesAnswer::Cancel;
+}
+
 bool QtDialogs::editText(QWidget* parent, const Host::EntryRequest& request, LanguageId language, std::string& text) {
   CGetEditTxtDlg dialog(request, language, parent);
   if (dialog.exec() != QDialog::Accepted) return false;

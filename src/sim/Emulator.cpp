@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/progfile/FirmwareImage.h"
 #include "core/programmer/Commands.h"
 #include "core/programmer/StorageMap.h"
-#include "sim/FirmwareImage.h"
 
 namespace kt90::sim {
 

@@ -36,13 +36,36 @@ bool FdServer::writeReply(const Bytes& bytes) {
   return true;
 }
 
+bool FdServer::serveConsole() {
+  char chunk[512];
+  const ssize_t n = ::read(consoleIn_, chunk, sizeof chunk);
+  if (n <= 0) {
+    if (n == 0 || (errno != EAGAIN && errno != EINTR)) consoleIn_ = -1;
+    return true;
+  }
+  std::string printed;
+  for (const std::string& line : startKey_.feed(std::string(chunk, static_cast<std::size_t>(n)))) printed += line + "\n";
+  if (store_ && !printed.empty()) {
+    if (std::string error = store_->commit(emulator_); !error.empty()) {
+      problem_ = std::move(error);
+      return false;
+    }
+  }
+  for (std::size_t done = 0; done < printed.size();) {
+    const ssize_t written = ::write(consoleOut_, printed.data() + done, printed.size() - done);
+    if (written <= 0 && errno != EINTR) break;
+    if (written > 0) done += static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
 FdServer::End FdServer::serve(int stopFd) {
   std::array<std::uint8_t, 4096> chunk;
   for (;;) {
-    std::array<pollfd, 2> fds = {pollfd{fd_, POLLIN, 0}, pollfd{stopFd, POLLIN, 0}};
+    std::array<pollfd, 3> fds = {pollfd{fd_, POLLIN, 0}, pollfd{stopFd, POLLIN, 0}, pollfd{consoleIn_, POLLIN, 0}};
     // While a partial frame waits, the line is watched for the idle gap that ends it.
     const int wait = decoder_.buffered() > 0 ? static_cast<int>(wire::kIdleGap.count()) : -1;
-    const int count = ::poll(fds.data(), stopFd >= 0 ? 2 : 1, wait);
+    const int count = ::poll(fds.data(), fds.size(), wait);
     if (count < 0) {
       if (errno == EINTR) continue;
       problem_ = std::string("poll: ") + std::strerror(errno);
@@ -53,6 +76,7 @@ FdServer::End FdServer::serve(int stopFd) {
       continue;
     }
     if (stopFd >= 0 && fds[1].revents) return End::Stopped;
+    if (consoleIn_ >= 0 && fds[2].revents && !serveConsole()) return End::StateNotSaved;
     if (!fds[0].revents) continue;
     const ssize_t n = ::read(fd_, chunk.data(), chunk.size());
     if (n == 0) {

@@ -3,6 +3,7 @@
 
 #include "sim/Emulator.h"
 #include "sim/RequestHandler.h"
+#include "sim/StartKey.h"
 #include "wire/Frame.h"
 
 namespace kt90::sim {
@@ -20,6 +21,13 @@ class FdServer {
   FdServer(Emulator& emulator, int fd, StateStore* store = nullptr)
       : emulator_(emulator), handler_(emulator), fd_(fd), store_(store) {}
 
+  // Takes "start N" lines from `inFd` between requests and prints each chip's line on
+  // `outFd` (StartKey.h); the console's end leaves serving as it was.
+  void attachConsole(int inFd, int outFd) {
+    consoleIn_ = inFd;
+    consoleOut_ = outFd;
+  }
+
   // Returns when `stopFd` becomes readable, the line fails, the emulated programmer
   // disconnects (the caller then closes the line) or its state cannot be saved.
   End serve(int stopFd);
@@ -31,6 +39,8 @@ class FdServer {
  private:
   // False when the line failed; a reply nobody takes is dropped and serving goes on.
   bool writeReply(const Bytes& bytes);
+  // Runs what came on the console; false when its state could not be saved.
+  bool serveConsole();
   Emulator& emulator_;
   RequestHandler handler_;
   int fd_;
@@ -39,6 +49,9 @@ class FdServer {
   Bytes reply_;
   std::string problem_;
   std::size_t droppedReplies_ = 0;
+  int consoleIn_ = -1;
+  int consoleOut_ = -1;
+  StartKey startKey_{emulator_};
 };
 
 // Lets the latency sleeps of this thread end on time instead of up to 50 us late.

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <optional>
 
+#include "core/base/AtomicWrite.h"
 #include "core/base/FileIo.h"
-#include "sim/DurableFile.h"
 #include "sim/Emulator.h"
 
 namespace kt90::sim {
@@ -225,7 +225,12 @@ std::string decodeState(ByteView bytes, Emulator& e) {
 }
 
 bool saveStateFile(const Emulator& emulator, const std::filesystem::path& path) {
-  return replaceFileDurably(path, encodeState(emulator)).empty();
+  const Bytes bytes = encodeState(emulator);
+  AtomicWriteRequest request;
+  request.target = path;
+  request.bytes = bytes;
+  request.ownerOnly = true;
+  return writeAtomically(request).ok();
 }
 
 std::string loadStateFile(const std::filesystem::path& path, Emulator& emulator) {

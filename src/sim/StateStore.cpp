@@ -44,28 +44,26 @@ StateStore::StateStore(std::filesystem::path path, std::uintmax_t compactAt)
 
 std::string StateStore::fail(const std::string& reason) {
   problem_ = reason;
-  file_.close();
+  file_.release();
   return problem_;
 }
 
 std::string StateStore::open(Emulator& emulator, std::chrono::milliseconds lockWait) {
-  std::filesystem::path lockFile = path_;
-  lockFile += ".lock";
-  switch (lock_.acquire(lockFile, lockWait)) {
-    case FileLock::Result::Locked:
+  switch (file_.acquire(path_, lockWait)) {
+    case LockedFile::Result::Locked:
       break;
-    case FileLock::Result::Busy:
+    case LockedFile::Result::Busy:
       return fail(pathToUtf8(path_) + " is in use by another programmer process");
-    case FileLock::Result::Failed:
-      return fail(lock_.problem());
+    case LockedFile::Result::Failed:
+      return fail(file_.problem());
   }
-  std::error_code error;
-  if (!std::filesystem::exists(std::filesystem::symlink_status(path_, error))) {
+  const FileRead read = readFileBounded(file_.realPath(), kStateFileBound);
+  if (!read.ok()) return fail(pathToUtf8(path_) + ": " + readProblemText(read.problem, kStateFileBound));
+  // An empty file is the one just created for the lock: a new programmer.
+  if (read.bytes.empty()) {
     loaded_ = true;
     return {};
   }
-  const FileRead read = readFileBounded(path_, kStateFileBound);
-  if (!read.ok()) return fail(pathToUtf8(path_) + ": " + readProblemText(read.problem, kStateFileBound));
   if (std::string reason = decodeState(read.bytes, emulator); !reason.empty()) {
     return fail(pathToUtf8(path_) + ": " + reason);
   }
@@ -93,10 +91,9 @@ std::vector<StateRecord> StateStore::changesSince(const std::vector<StateRecord>
 }
 
 std::string StateStore::rewrite(const std::vector<StateRecord>& records) {
-  file_.close();
   Bytes whole = stateFileHeader();
   appendBytes(whole, encodeStateChange(records));
-  if (std::string reason = replaceFileDurably(path_, whole); !reason.empty()) return reason;
+  if (std::string reason = file_.replace(whole); !reason.empty()) return reason;
   size_ = whole.size();
   appendable_ = true;
   return {};
@@ -104,7 +101,7 @@ std::string StateStore::rewrite(const std::vector<StateRecord>& records) {
 
 std::string StateStore::commit(const Emulator& emulator) {
   if (!problem_.empty()) return problem_;
-  if (!lock_.held()) return fail("the state file " + pathToUtf8(path_) + " is not open");
+  if (!file_.held()) return fail("the state file " + pathToUtf8(path_) + " is not open");
   std::vector<StateRecord> now = stateRecords(emulator);
   std::string reason;
   if (!appendable_) {
@@ -116,9 +113,8 @@ std::string StateStore::commit(const Emulator& emulator) {
     if (size_ + change.size() > compactAt_) {
       reason = rewrite(now);
     } else {
-      if (!file_.isOpen()) reason = file_.open(path_);
-      if (reason.empty()) reason = file_.append(change);
-      size_ += change.size();
+      reason = file_.append(change);
+      if (reason.empty()) size_ += change.size();
     }
   }
   if (!reason.empty()) return fail("cannot save the emulator state to " + pathToUtf8(path_) + ": " + reason);
@@ -126,9 +122,6 @@ std::string StateStore::commit(const Emulator& emulator) {
   return {};
 }
 
-void StateStore::close() {
-  file_.close();
-  lock_.release();
-}
+void StateStore::close() { file_.release(); }
 
 }  // namespace kt90::sim

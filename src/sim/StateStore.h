@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/DurableFile.h"
-#include "sim/FileLock.h"
+#include "sim/LockedFile.h"
 #include "sim/StateFile.h"
 
 namespace kt90::sim {
@@ -17,7 +16,7 @@ class Emulator;
 // time. After each request the caller commits; what changed since the last commit (found
 // by comparing the encoding, so no change can be missed) is appended to the file as one
 // change and synced before the reply may leave. When the file has grown past a bound it
-// is rewritten whole instead (atomic replace).
+// is rewritten whole instead (atomic replace). The file is private to its user (0600).
 class StateStore {
  public:
   // Bytes in the file; it is rewritten whole when a change would take it past this.
@@ -35,7 +34,7 @@ class StateStore {
   // Gives the file up to the next user.
   void close();
 
-  bool isOpen() const { return lock_.held() && problem_.empty(); }
+  bool isOpen() const { return file_.held() && problem_.empty(); }
   // Whether open succeeded (the state was loaded), whatever came after.
   bool loaded() const { return loaded_; }
   const std::filesystem::path& path() const { return path_; }
@@ -49,8 +48,7 @@ class StateStore {
 
   std::filesystem::path path_;
   std::uintmax_t compactAt_;
-  FileLock lock_;
-  AppendOnlyFile file_;
+  LockedFile file_;
   std::vector<StateRecord> persisted_;  // what the file holds, record by record
   std::uintmax_t size_ = 0;
   bool appendable_ = false;  // the file exists in the current format

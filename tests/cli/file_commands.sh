@@ -57,6 +57,23 @@ expect_exit 0 "$ctl" --data-dir "$data" convert "$s/blink_vk1620.vk" "$work/p.vk
 expect_exit 0 "$ctl" --data-dir "$data" info "$work/p.vk" --json
 has '"programLimit":50'
 has '"downloadLimit":2'
+# A password a file cannot keep is said, not dropped: on stderr, and in --json "warnings".
+# Columns: output, extra options, warnings expected (y/n).
+while read -r out extra warned; do
+  # shellcheck disable=SC2086
+  expect_exit 0 "$ctl" --data-dir "$data" convert "$s/blink_vk1620.vk" "$work/$out" --password 00C0FFEE $extra
+  if [ "$warned" = y ]; then
+    grep -q "password is not stored" "$work/err" || fail "$out $extra: no warning on stderr"
+  else
+    [ ! -s "$work/err" ] || fail "$out $extra: unexpected warning: $(cat "$work/err")"
+  fi
+  expect_exit 0 "$ctl" --data-dir "$data" convert "$s/blink_vk1620.vk" "$work/$out" --password 00C0FFEE $extra --json
+  if [ "$warned" = y ]; then has '"warnings":\["Warning: the password is not stored'; else has '"warnings":\[\]'; fi
+done <<'EOF2'
+w1.vk --program-limit=0 y
+w2.vk --program-limit=5 n
+w3.hex --chip=VK1620 y
+EOF2
 expect_exit 2 "$ctl" --data-dir "$data" convert "$s/blink_vk1620.vk" "$work/q.vk" --download-limit 300
 expect_exit 2 "$ctl" --data-dir "$data" convert "$s/blink_vk1620.vk" "$work/q.vk" --program-limit 4294967296
 expect_exit 2 "$ctl" --data-dir "$data" convert "$s/blink_vk1620.vk" "$work/q.txt"
@@ -110,17 +127,25 @@ has "2805 3FFF"
 # An old-layout project file (version 1) as its description gives it: head with the chip
 # name "1620" at byte 3 and option word 0 = 0x3FF4 at byte 8, 2 KB of code, the sum of the
 # code bytes, the sum of the head bytes plus that sum and its own bytes, and with flag bit 5
-# the 34-byte rolling-code record.
-byte() { printf "\\$(printf %03o "$(($1 & 255))")"; }
+# the 34-byte rolling-code record. The bytes gather as octal escapes in $bytes (no subshell
+# per byte) and are printed at once.
+byte() {
+  local escape
+  printf -v escape '\\%03o' $(($1 & 255))
+  bytes+=$escape
+}
 u32() { byte "$1"; byte $(($1 >> 8)); byte $(($1 >> 16)); byte $(($1 >> 24)); }
 old_file() {  # rolling(0|1)
   local head=($((0x43 | $1 * 0x20)) 1 2 49 54 50 48 0 0xF4 0x3F) i code=0 sum=0
+  bytes=
   while [ ${#head[@]} -lt 32 ]; do head+=(0); done
   for b in "${head[@]}"; do byte "$b"; sum=$((sum + b)); done
   for ((i = 0; i < 2048; i++)); do byte $((i * 7 + 1)); code=$((code + ((i * 7 + 1) & 255))); done
   u32 $code
   u32 $((sum + code + (code & 255) + ((code >> 8) & 255) + ((code >> 16) & 255)))
   if [ "$1" -eq 1 ]; then for ((i = 0; i < 34; i++)); do byte $((0x40 + i)); done; fi
+  # shellcheck disable=SC2059
+  printf "$bytes"
 }
 for rolling in 0 1; do
   old_file $rolling >"$work/old$rolling.vk"

@@ -79,13 +79,30 @@ done
 grep -q "^\[sim:$work/a.state\] .*download cif file success" "$work/out" || fail "no prefixed log line"
 grep -Eq "^/dev/kt90-none +Failed +- " "$work/out" || fail "no table line of the missing port: $(cat "$work/out")"
 
-# Usage errors (exit 2): the other commands reach one programmer; a programmer named twice.
-for usage in "upload $work/x.bin --sim $work/a.state --sim $work/b.state" \
-  "stats --sim $work/a.state --port /dev/kt90-none" "download $file --sim $work/a.state --sim $work/a.state"; do
+# Usage errors (exit 2), run in the work folder: the other commands reach one programmer; a
+# programmer named twice, also under another spelling (a relative path, a symbolic or hard
+# link, a link that points nowhere yet, a port's link), and nothing has run.
+ln -sf a.state "$work/sym.state"
+ln -f "$work/a.state" "$work/hard.state"
+ln -sf new.state "$work/dangling.state"
+ln -sf /dev/null "$work/port-link"
+while read -r usage; do
   # shellcheck disable=SC2086
-  "$ctl" --data-dir "$data" $usage >/dev/null 2>"$work/err"
+  (cd "$work" && "$ctl" --data-dir "$data" $usage >/dev/null 2>"$work/err")
   got=$?
   [ "$got" -eq 2 ] && [ -s "$work/err" ] || fail "$usage: exit $got, $(cat "$work/err")"
-done
+  [ ! -e "$work/new.state" ] || fail "$usage: a programmer was reached"
+done <<TABLE
+upload x.bin --sim a.state --sim b.state
+stats --sim a.state --port /dev/kt90-none
+download $file --sim a.state --sim a.state
+download $file --sim a.state --sim ./a.state
+download $file --sim $work/a.state --sim a.state
+download $file --sim a.state --sim sym.state
+download $file --sim a.state --sim hard.state
+download $file --sim new.state --sim dangling.state
+download $file --sim new.state --sim ../$(basename "$work")/new.state
+download $file --port /dev/null --port port-link
+TABLE
 [ "$failures" -eq 0 ] && echo "every gang case passed (project writes traced: $tracing)"
 exit "$failures"

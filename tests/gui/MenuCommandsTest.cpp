@@ -11,6 +11,7 @@
 #include "core/app/OperatingMode.h"
 #include "core/app/ServiceCode.h"
 #include "core/base/LocalTime.h"
+#include "core/base/ProgramVersion.h"
 #include "core/chip/CIniFile.h"
 #include "core/progfile/FileHead.h"
 #include "gui/DriverSetup.h"
@@ -51,7 +52,7 @@ class MenuCommandsTest : public QObject {
     world.profile->writeInt(profile::kLanguage, kEnglish);
     CKT90EXEDlg& w = world.open();
     // English mnemonics: menu titles, items within their menu, then the controls.
-    const QStringList titles = {"&Operation", "&Mode", "&Settings", "&UART", "&Language", "&Help"};
+    const QStringList titles = {"&File", "&Operation", "&Mode", "&Settings", "&UART", "&Language", "&Help"};
     for (int i = 0; i < titles.size(); ++i) QCOMPARE(w.menuBar()->actions()[i]->text(), titles[i]);
     QCOMPARE(w.mainMenu()->action(MenuCommand::ResearchMode)->text(), QString("&R&&D mode"));
     QCOMPARE(w.mainMenu()->action(MenuCommand::Quit)->text(), QString("Qu&it"));
@@ -60,9 +61,9 @@ class MenuCommandsTest : public QObject {
     QCOMPARE(w.mainMenu()->action(MenuCommand::CheckCrc)->data().toInt(), 32804);
     QCOMPARE(w.mainMenu()->action(MenuCommand::Quit)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F4));
     int separators = 0;
-    for (QAction* a : menuOf(w, 5)->actions()) separators += a->isSeparator();
+    for (QAction* a : menuOf(w, 6)->actions()) separators += a->isSeparator();
     QCOMPARE(separators, 2);
-    QCOMPARE(menuOf(w, 5)->actions().last()->text(), QString("&About"));
+    QCOMPARE(menuOf(w, 6)->actions().last()->text(), QString("&About"));
 
     // Ctrl+O opens; Ctrl+S does nothing while Save is off (Production mode).
     w.show();
@@ -157,9 +158,10 @@ class MenuCommandsTest : public QObject {
 
   void closeUpdataWritesTheSettingsFile() {
     GuiWorld world;
+    // The title shows the program's own version, never one a settings file claims.
     world.writeSettings("[Settings]\r\nWndTxt=ABC\r\nVersion=1.0.3\r\n");
     CKT90EXEDlg& w = world.open();
-    QCOMPARE(w.windowTitle(), QString("ABC V1.0.3"));
+    QCOMPARE(w.windowTitle(), QString("ABC V") + kProgramVersion);
     const CIniFile ini(world.programDirectory() + "/DLL/set.dll");
     QVERIFY(item(w, MenuCommand::CloseUpdata)->isChecked());  // no entry: off
     w.menuCommand(MenuCommand::CloseUpdata);
@@ -187,7 +189,7 @@ class MenuCommandsTest : public QObject {
 
     CKT90EXEDlg& again = world.open();  // what the restarted program sees
     QCOMPARE(world.session->state().language(), kChinese);
-    QCOMPARE(again.menuBar()->actions()[4]->text(), QString("语言(language)"));
+    QCOMPARE(again.menuBar()->actions()[5]->text(), QString("语言(language)"));
   }
 
   void helpFilesAndAbout() {
@@ -218,7 +220,7 @@ class MenuCommandsTest : public QObject {
     QVERIFY(world.dialogs.messages.back().contains("No application could open"));
 
     w.menuCommand(MenuCommand::About);
-    QCOMPARE(world.dialogs.abouts, QStringList{"KT90 Programmer V1.0.3"});
+    QCOMPARE(world.dialogs.abouts, QStringList{QString("KT90 Programmer V") + kProgramVersion});
   }
 };
 

@@ -33,6 +33,12 @@ void chooseEmulator(CKT90EXEDlg& w) {
 
 QPushButton* buttonOf(CKT90EXEDlg& w, Control c) { return static_cast<QPushButton*>(w.control(c)); }
 
+// The fresh image has no code words: the window asks first, and is told to go on.
+void downloadBlank(GuiWorld& world, CKT90EXEDlg& w) {
+  world.dialogs.answers.push_back(MessageAnswer::Yes);
+  buttonOf(w, Control::Download)->click();
+}
+
 }  // namespace
 
 class OperationsTest : public QObject {
@@ -81,12 +87,37 @@ class OperationsTest : public QObject {
     QVERIFY(world.dialogs.unexpected.isEmpty());
   }
 
+  // Every operation starts its progress from nothing, at once; only a running download
+  // offers Cancel, which ends it as a failed one.
+  void progressFromNothingAndACancelledDownload() {
+    GuiWorld world;
+    world.profile->writeInt(profile::kLanguage, kEnglish);
+    CKT90EXEDlg& w = world.open();
+    chooseEmulator(w);
+    downloadBlank(world, w);
+    QVERIFY(w.cancelButton()->isEnabled());
+    QVERIFY(world.waitIdle());
+    QCOMPARE(w.progressBar()->value(), 100);
+    w.menuCommand(MenuCommand::Quality);
+    QCOMPARE(w.progressBar()->value(), 0);  // before its worker has said anything
+    QVERIFY(!w.cancelButton()->isEnabled());
+    QVERIFY(world.waitIdle());
+
+    downloadBlank(world, w);
+    QVERIFY(QTest::qWaitFor([&] { return w.shownState() == OperationState::Running; }, 10000));
+    w.cancelButton()->click();
+    QVERIFY(world.waitIdle());
+    QCOMPARE(w.shownState(), OperationState::Failed);
+    QVERIFY(w.views()->logView()->toPlainText().contains("Download cancelled"));
+    QVERIFY(!w.cancelButton()->isEnabled());
+  }
+
   void aSecondOperationIsRefusedByTheGuard() {
     GuiWorld world;
     world.profile->writeInt(profile::kLanguage, kEnglish);
     CKT90EXEDlg& w = world.open();
     chooseEmulator(w);
-    buttonOf(w, Control::Download)->click();
+    downloadBlank(world, w);
     // The menu stays open while the buttons are off; its operation meets the guard.
     QVERIFY(QTest::qWaitFor([&] { return w.shownState() == OperationState::Running; }, 10000));
     QSignalSpy logged(w.views(), &LogCodeViews::logged);
@@ -99,6 +130,24 @@ class OperationsTest : public QObject {
     QCOMPARE(refusals, 1);
     QCOMPARE(w.shownState(), OperationState::Passed);  // the download, untouched
     QVERIFY(w.control(Control::Download)->isEnabled());
+  }
+
+  // The window asks before it replaces the firmware, naming both versions; the shipped image
+  // (V5.1) is older than the emulated programmer's firmware (V5.2), so the question warns.
+  void firmwareUpdateAsksNamingBothVersions() {
+    GuiWorld world;
+    world.profile->writeInt(profile::kLanguage, kEnglish);
+    CKT90EXEDlg& w = world.open();
+    chooseEmulator(w);
+    world.dialogs.answers = {MessageAnswer::No};
+    w.menuCommand(MenuCommand::UpdateFirmware);
+    QVERIFY(world.waitIdle());
+    QCOMPARE(world.dialogs.questions.size(), 1);
+    const QString question = world.dialogs.questions[0];
+    QVERIFY2(question.contains("KT90 V5.2") && question.contains("KT90 V5.1") && question.contains("downgrade"),
+             qPrintable(question));
+    QCOMPARE(w.shownState(), OperationState::Failed);
+    QVERIFY(w.views()->logView()->toPlainText().contains("the programmer keeps firmware KT90 V5.2"));
   }
 
   void statisticsAndTheUidQuery() {
@@ -151,7 +200,7 @@ class OperationsTest : public QObject {
     GuiWorld world;
     world.profile->writeInt(profile::kLanguage, kEnglish);
     CKT90EXEDlg& w = world.open();
-    buttonOf(w, Control::Download)->click();
+    downloadBlank(world, w);
     QVERIFY(world.waitIdle());
     QCOMPARE(w.shownState(), OperationState::Failed);
     QVERIFY(w.views()->logView()->toPlainText().contains("No port is chosen"));
@@ -174,7 +223,7 @@ class OperationsTest : public QObject {
     world.profile->writeInt(profile::kLanguage, kEnglish);
     world.ports = {{"KT90", slave, slave}};
     CKT90EXEDlg& w = world.open();
-    buttonOf(w, Control::Download)->click();
+    downloadBlank(world, w);
     QVERIFY(world.waitIdle());
     QCOMPARE(w.shownState(), OperationState::Failed);
     const QString log = w.views()->logView()->toPlainText();
@@ -190,7 +239,7 @@ class OperationsTest : public QObject {
     world.profile->writeInt(profile::kLanguage, kEnglish);
     CKT90EXEDlg& w = world.open();
     chooseEmulator(w);
-    buttonOf(w, Control::Download)->click();
+    downloadBlank(world, w);
     QVERIFY(world.session->runner().busy());
     QVERIFY(!w.close());  // refused for now
     QVERIFY(w.closePending());
@@ -205,13 +254,13 @@ class OperationsTest : public QObject {
     world.profile->writeInt(profile::kLanguage, kEnglish);
     CKT90EXEDlg& w = world.open();
     chooseEmulator(w);
-    buttonOf(w, Control::Download)->click();
+    downloadBlank(world, w);
     w.menuCommand(MenuCommand::Chinese);
     QVERIFY(world.session->shell().restartPending());
     QVERIFY(w.isVisible());
     QCOMPARE(world.profile->readInt(profile::kLanguage, 0), static_cast<int>(kChinese));
     // Mode and protection commands wait for the operation; the state is the worker's.
-    QMenu* modes = w.menuBar()->actions().at(1)->menu();
+    QMenu* modes = w.menuBar()->actions().at(2)->menu();
     emit modes->aboutToShow();
     QVERIFY(!w.mainMenu()->action(MenuCommand::ProductionMode)->isEnabled());
     w.menuCommand(MenuCommand::ProductionMode);
@@ -224,7 +273,7 @@ class OperationsTest : public QObject {
     world.profile->writeInt(profile::kLanguage, kEnglish);
     CKT90EXEDlg& w = world.open();
     chooseEmulator(w);
-    buttonOf(w, Control::Download)->click();
+    downloadBlank(world, w);
     // The window goes at once (as at the end of the program); the worker finishes against
     // the session's state and its host drops what it would have shown.
     world.window.reset();

@@ -15,6 +15,7 @@
 #include <QWheelEvent>
 
 #include "core/app/OperatingMode.h"
+#include "core/base/ProgramVersion.h"
 #include "core/progfile/FileHead.h"
 #include "gui/CommandLine.h"
 #include "gui/support/GuiWorld.h"
@@ -42,15 +43,16 @@ class StartupTest : public QObject {
     QCOMPARE(w.chipList()->currentIndex(), 0);
     QVERIFY(!world.session->shell().ports().chosen().has_value());
     QCOMPARE(w.portMenu()->target().kind, PortTarget::Kind::None);
-    QCOMPARE(w.windowTitle(), QString("KT90 Programmer V1.0.3"));
+    QCOMPARE(w.windowTitle(), QString("KT90 Programmer V") + kProgramVersion);
 
-    // Chinese texts from the string table, menus included, the port menu at position 3.
+    // Chinese texts from the string table, menus included, the port menu at position 4.
     QCOMPARE(static_cast<QPushButton*>(w.control(Control::Download))->text(), QString("下载"));
     QCOMPARE(static_cast<QPushButton*>(w.control(Control::HwTest))->text(), QString("维修"));
     const QList<QAction*> menus = w.menuBar()->actions();
-    QCOMPARE(menus.size(), 6);
-    QCOMPARE(menus[3]->text(), QString("端口"));
-    QCOMPARE(menus[4]->text(), QString("语言(language)"));
+    QCOMPARE(menus.size(), 7);
+    QCOMPARE(menus[0]->text(), QString("文件"));
+    QCOMPARE(menus[4]->text(), QString("端口"));
+    QCOMPARE(menus[5]->text(), QString("语言(language)"));
 
     // Ready: light blue, the chip's short name and signature, the code view in front.
     QCOMPARE(w.shownState(), OperationState::Ready);
@@ -134,12 +136,15 @@ class StartupTest : public QObject {
     QVERIFY(!w.statusText()->text().isEmpty());
     QCOMPARE(world.dialogs.editors, QStringList{"OPTION"});
 
-    // Not kept: blank code for the new chip, no file name.
+    // Not kept: blank code for the new chip, no file name. The kept program was in no
+    // file yet, so the window first asks whether to save it.
+    world.dialogs.saveChanges = {SaveChangesAnswer::Discard};
     world.dialogs.answers = {MessageAnswer::No};
     w.chipSelected(indexOf("QD45C8K"));
     QCOMPARE(state.image().word(0), state.blankWord());
     QVERIFY(w.statusText()->text().isEmpty());
     QCOMPARE(world.dialogs.editors.size(), 1);
+    QCOMPARE(world.dialogs.saveChangesAsked, 1);
     QVERIFY(world.dialogs.unexpected.isEmpty());
   }
 

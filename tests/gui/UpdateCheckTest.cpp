@@ -7,6 +7,7 @@
 
 #include "core/app/UpdateCheck.h"
 #include "core/base/LocalTime.h"
+#include "core/base/ProgramVersion.h"
 #include "gui/HttpFetch.h"
 #include "gui/UpdateChecker.h"
 #include "gui/support/GuiWorld.h"
@@ -22,7 +23,7 @@ const QByteArray kPage = "<html><table><tr><td>软件下载</td><td>ABC V1.2.4</
 
 QString settingsFor(const LocalHttpServer& server, bool off = false) {
   return QStringLiteral(
-             "[Settings]\r\nWndTxt=ABC\r\nVersion=1.2.3\r\nVersionLength=5\r\nCheckVersion=1\r\nCloseUpdata=%1\r\n"
+             "[Settings]\r\nWndTxt=ABC\r\nVersionLength=5\r\nCheckVersion=1\r\nCloseUpdata=%1\r\n"
              "CK_URL=%2\r\nDL_URL=%3\r\n")
       .arg(off ? 1 : 0)
       .arg(server.url("/v.html"), server.url("/download"));
@@ -57,6 +58,25 @@ class UpdateCheckTest : public QObject {
     QVERIFY(!page.errorText.empty());
     QVERIFY(page.body.empty());
 
+    // At most a bounded page is read, whether the reply declares its length or not.
+    const struct {
+      qsizetype size;
+      bool withLength;
+      bool taken;
+    } pages[] = {
+        {kUpdatePageMaxBytes, true, true},      {kUpdatePageMaxBytes, false, true},
+        {kUpdatePageMaxBytes + 1, true, false}, {kUpdatePageMaxBytes + 1, false, false},
+        {16 * 1024 * 1024, false, false},
+    };
+    for (const auto& p : pages) {
+      server.status = 200;
+      server.body = QByteArray(p.size, 'x');
+      server.withLength = p.withLength;
+      page = fetchPage(server.url("/v.html"), 20000);
+      QCOMPARE(page.tooLarge, !p.taken);
+      QCOMPARE(page.body.size(), static_cast<std::size_t>(p.taken ? p.size : 0));
+    }
+
     server.silent = true;
     std::atomic<bool> cancel{true};
     QElapsedTimer timer;
@@ -77,14 +97,14 @@ class UpdateCheckTest : public QObject {
     QVERIFY(QTest::qWaitFor([&] { return w.updateChecker()->finished(); }, 10000));
     QCOMPARE(server.requests, 1);
     QCOMPARE(world.dialogs.questions.size(), 1);
-    QCOMPARE(world.dialogs.questions[0], QString::fromStdString(updateQuestion("1.2.3", "1.2.4")));
+    QCOMPARE(world.dialogs.questions[0], QString::fromStdString(updateQuestion(kProgramVersion, "1.2.4")));
     QCOMPARE(world.dialogs.opened, QStringList{server.url("/download")});
     QCOMPARE(world.profile->readString(profile::kLastTime, ""), lastTimeText(localNow()));
   }
 
   void anEqualVersionSaysNothing() {
     LocalHttpServer server;
-    server.body = "<td>软件下载</td><td>ABC V1.2.3</td>";
+    server.body = QByteArray("<td>软件下载</td><td>ABC V") + kProgramVersion + "</td>";
     GuiWorld world;
     world.writeSettings(settingsFor(server));
     CKT90EXEDlg& w = world.open();

@@ -71,7 +71,8 @@ TEST(SerialDriver, ReportsAPortThatCannotBeOpened) {
   EXPECT_FALSE(driver.lastPortError().empty());
 }
 
-TEST(SerialDriver, ProgrammerGoneMidSessionFailsEachCallOnce) {
+// How long the failing calls take is bench_serial's to measure.
+TEST(SerialDriver, ProgrammerGoneMidSessionFailsEachCall) {
   SimProcess sim;
   ASSERT_TRUE(sim.start({}));
   SerialDriver driver;
@@ -79,32 +80,9 @@ TEST(SerialDriver, ProgrammerGoneMidSessionFailsEachCallOnce) {
   ASSERT_TRUE(driver.OpenDevice(sim.path()));
   sim.stop();
   std::uint8_t buffer[32];
-  const auto begin = std::chrono::steady_clock::now();
   EXPECT_EQ(driver.ReadData(buffer, 0, 32), 0u);
   EXPECT_EQ(driver.SendCmd(CMD_GET_VERSION), 0);
-  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(2));
   driver.CloseDevice();
-}
-
-// A download of 8192 words with read-back is 1024 block transfers; with 1 ms emulated
-// latency each, the line itself must add little.
-TEST(SerialDriver, PerTransactionOverheadIsSmall) {
-  SimProcess sim;
-  ASSERT_TRUE(sim.start({"--latency-ms", "1"}));
-  SerialDriver driver;
-  ASSERT_TRUE(driver.OpenDevice(sim.path()));
-  std::uint8_t block[32] = {};
-  constexpr int kBlocks = 512;
-  const auto begin = std::chrono::steady_clock::now();
-  for (int k = 0; k < kBlocks; ++k) ASSERT_EQ(driver.WriteData(block, 0x20 + 32u * k, 32), 32u);
-  for (int k = 0; k < kBlocks; ++k) ASSERT_EQ(driver.ReadData(block, 0x20 + 32u * k, 32), 32u);
-  const auto elapsed = std::chrono::steady_clock::now() - begin;
-  const double ratio = std::chrono::duration<double, std::milli>(elapsed).count() / (2.0 * kBlocks);
-  RecordProperty("ratio", std::to_string(ratio));
-  std::printf("1024 transactions at 1 ms latency: %.3f x\n", ratio);
-  // Loose, as test machines are shared and busy; the benchmark holds the tight bound.
-  // A fixed sleep per transfer would still break it.
-  EXPECT_LT(ratio, 1.9);
 }
 
 }  // namespace

@@ -8,11 +8,12 @@
 #include <thread>
 
 #include "SimProcess.h"
+#include "core/base/AtomicWrite.h"
 #include "core/base/FileIo.h"
 #include "core/programmer/Commands.h"
 #include "link/SerialDriver.h"
 #include "sim/FdTransport.h"
-#include "sim/FirmwareImage.h"
+#include "sim/FirmwareBody.h"
 #include "wire/Frame.h"
 
 namespace kt90::testing {
@@ -112,7 +113,7 @@ TEST(SimTool, RefusesBadArgumentsAndBadStateFiles) {
   EXPECT_NE(runTool("--pty --fault bogus"), 0);
   EXPECT_NE(runTool("--pty --uid 1234"), 0);
   const auto bad = std::filesystem::temp_directory_path() / ("kt90-sim-bad-" + std::to_string(::getpid()));
-  ASSERT_TRUE(writeFileAtomically(bad, Bytes{'n', 'o', 'p', 'e'}));
+  ASSERT_TRUE(writeFileAtomically(bad, Bytes{'n', 'o', 'p', 'e'}).ok());
   EXPECT_NE(runTool("--pty --state " + bad.string()), 0);
   std::filesystem::remove(bad);
 }
@@ -122,7 +123,7 @@ TEST(SimTool, MakesFirmwareImagesItAccepts) {
   ASSERT_EQ(runTool("--make-firmware " + path.string() + " --version 'KT90 V9.9' --firmware-size 512"), 0);
   const auto bytes = readWholeFile(path);
   ASSERT_TRUE(bytes);
-  const auto image = sim::parseFirmwareImage(*bytes);
+  const auto image = parseFirmwareImage(*bytes);
   ASSERT_TRUE(image);
   EXPECT_EQ(image->version, "KT90 V9.9");
   EXPECT_EQ(image->body.size(), 512u);

@@ -20,7 +20,7 @@
 #include "core/programmer/Commands.h"
 #include "core/programmer/StorageMap.h"
 #include "sim/Emulator.h"
-#include "sim/FirmwareImage.h"
+#include "sim/FirmwareBody.h"
 
 namespace kt90::testing {
 
@@ -216,7 +216,7 @@ TYPED_TEST_P(DriverContract, StandAloneRefusesToProgramButRestartsIntoNewFirmwar
   CKT90Driver& d = this->open();
   EXPECT_EQ(d.SendCmd(CMD_PROGRAM), 0);
 
-  const Bytes image = sim::encodeFirmwareImage({"KT90 V5.1", sim::makeFirmwareBody("KT90 V5.1", 1000)});
+  const Bytes image = encodeFirmwareImage({"KT90 V5.1", sim::makeFirmwareBody("KT90 V5.1", 1000)});
   for (std::size_t at = 0; at < image.size(); at += 32) {
     const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(32, image.size() - at));
     ASSERT_EQ(d.WriteData(image.data() + at, storage::kFirmwareArea + static_cast<std::uint32_t>(at), n), n);

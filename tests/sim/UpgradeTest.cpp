@@ -6,7 +6,7 @@
 #include "core/programmer/Commands.h"
 #include "core/programmer/StorageMap.h"
 #include "sim/Emulator.h"
-#include "sim/FirmwareImage.h"
+#include "sim/FirmwareBody.h"
 
 namespace kt90::sim {
 namespace {

@@ -25,6 +25,13 @@ void tell(WorkingState& state, TextId message) {
   state.host().messageBox(text(message, state.language()), MessageButtons::Ok);
 }
 
+// A project file without a program limit is written plain, and a plain file has no place
+// for a password: say so rather than lose it silently at the next save.
+void warnIfPasswordDropped(WorkingState& state) {
+  const ProgramImage& image = state.image();
+  if (image.protection.hasPassword() && image.head.programLimit() == 0) tell(state, TextId::PasswordNeedsProgramLimit);
+}
+
 }  // namespace
 
 bool setProgramFileTimes(WorkingState& state, std::chrono::system_clock::time_point now) {
@@ -40,6 +47,7 @@ bool setProgramFileTimes(WorkingState& state, std::chrono::system_clock::time_po
   image.head.setProgramLimit(*limit);
   if (*limit == 0) {
     state.showImageSummary();  // the limit line goes away
+    warnIfPasswordDropped(state);
     return true;
   }
 
@@ -63,6 +71,7 @@ bool setProgramFilePassword(WorkingState& state) {
   const auto typed = ask(state, TextId::FilePasswordPrompt, passwordToText(password), kPasswordChars, true);
   if (!typed) return false;
   password = passwordFromText(*typed);
+  warnIfPasswordDropped(state);
   return true;
 }
 

@@ -12,7 +12,8 @@ namespace kt90 {
 bool setProgramFileTimes(WorkingState& state, std::chrono::system_clock::time_point now);
 
 // "Program File password": eight hexadecimal digits, byte i from digits 2i and 2i+1;
-// an empty entry removes the password. Returns true on OK.
+// an empty entry removes the password. Returns true on OK. A password without a program
+// limit, which no file would keep, is pointed out (also when the limit is set to 0).
 bool setProgramFilePassword(WorkingState& state);
 
 }  // namespace kt90

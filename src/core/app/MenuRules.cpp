@@ -16,6 +16,10 @@ MenuItemState menuItemState(MenuCommand command, const MenuContext& context) {
   // reads; they are offered again when it has ended.
   const bool stateFree = !context.operationRunning;
   switch (command) {
+    case MenuCommand::Open:
+      return MenuItemState{stateFree, false, false};
+    case MenuCommand::Save:
+      return MenuItemState{mode != kProductionMode && stateFree, false, false};
     case MenuCommand::ResearchMode:
       return checkMark(mode == kResearchMode, stateFree);
     case MenuCommand::ProductionMode:

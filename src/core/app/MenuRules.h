@@ -7,6 +7,8 @@ namespace kt90 {
 
 // Command numbers of the main menu.
 enum class MenuCommand : int {
+  Open = 57601,
+  Save = 57603,
   UpdateFirmware = 32791,
   Quality = 32789,
   ProductionJournal = 32812,

@@ -120,6 +120,11 @@ bool loadProgramFile(WorkingState& state, const std::string& path) {
                                                     : kMaxProjectFileBytes;
   const auto file = readFileReporting(pathFromUtf8(path), bound, language, state.reporter());
   if (!file) return false;
+  // No code is no program: loading it would blank the code view without a word.
+  if (file->empty() && (extension == "hex" || extension == "bin")) {
+    state.appendLog(formatText(text(TextId::ProgramFileEmpty, language), path.c_str()));
+    return false;
+  }
   ScratchLoad scratch(state);
   HeldReporter reader;
   bool read = false;
@@ -148,6 +153,7 @@ bool loadProgramFile(WorkingState& state, const std::string& path) {
   state.updateCodeRangeWithWarning();
   state.showImageCode();
   state.showImageSummary();
+  state.markSaved();
   return true;
 }
 

@@ -15,6 +15,10 @@ bool holdsChipDefinitions(const std::string& dir) {
 
 }  // namespace
 
+std::string installedProgramDir(const std::string& executableDir) {
+  return pathToUtf8(pathFromUtf8(executableDir).parent_path() / "share" / "kt90");
+}
+
 std::string findProgramDir(const std::optional<std::string>& explicitDir, const char* environmentValue,
                            const std::string& executableDir, const std::vector<std::string>& installedDirs) {
   if (explicitDir && !explicitDir->empty()) return *explicitDir;

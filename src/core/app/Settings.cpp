@@ -27,7 +27,6 @@ Settings readSettings(const WritableFiles& files) {
   const IniSnapshot ini(settingsPath(files.programDir()));
   Settings s;
   s.windowText = readShort(ini, "WndTxt");
-  s.version = readShort(ini, "Version");
   const int closeUpdata = ini.ReadInt(kSection, "CloseUpdata", 1);
   s.updateCheckOff =
       CIniFile(pathToUtf8(files.readPath(kSettingsFileName))).ReadInt(kSection, "CloseUpdata", closeUpdata) != 0;

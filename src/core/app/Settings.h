@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/app/WritableFiles.h"
+#include "core/base/ProgramVersion.h"
 
 namespace kt90 {
 
@@ -11,7 +12,7 @@ namespace kt90 {
 // "Settings". Every key has a default, so a missing file reads as all defaults.
 struct Settings {
   std::string windowText;         // "WndTxt"
-  std::string version;            // "Version"
+  std::string version = kProgramVersion;  // ours; a "Version" key in the file is not read
   bool updateCheckOff = true;     // "CloseUpdata" != 0 (default 1)
   int checkVersion = 0;           // "CheckVersion"
   std::string checkUrl;           // "CK_URL"
@@ -33,7 +34,7 @@ Settings readSettings(const WritableFiles& files);
 // user's copy when the program directory is not writable. The file written, or nullopt.
 std::optional<std::filesystem::path> writeCloseUpdata(const WritableFiles& files, bool updateCheckOff);
 
-// The window title: WndTxt + " V" + Version.
+// The window title: WndTxt + " V" + the program's version.
 std::string windowTitle(const Settings& settings);
 
 }  // namespace kt90

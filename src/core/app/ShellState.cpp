@@ -1,6 +1,8 @@
 #include "core/app/ShellState.h"
 
+#include "core/app/ProgramDir.h"
 #include "core/app/Settings.h"
+#include "core/base/FileIo.h"
 
 namespace kt90 {
 
@@ -20,7 +22,13 @@ void ShellState::chooseLanguage(LanguageId language) {
   restartPending_ = true;
 }
 
-std::string helpDocumentPath(const std::string& programDir) { return programDir + "/DOC/help.pdf"; }
+std::string helpDocumentPath(const std::string& programDir, const std::string& executableDir) {
+  constexpr const char* kGuide = "/DOC/help.pdf";
+  for (const std::string& dir : {programDir, executableDir, installedProgramDir(executableDir)}) {
+    if (regularFileProblem(pathFromUtf8(dir + kGuide)) == ReadProblem::None) return dir + kGuide;
+  }
+  return programDir + kGuide;
+}
 
 std::string driverInstallerPath(const std::string& programDir) { return programDir + "/Driver/driver_install.exe"; }
 

@@ -40,8 +40,11 @@ class ShellState {
   PortSelection ports_;
 };
 
-// Files the Help menu opens, below the program directory.
-std::string helpDocumentPath(const std::string& programDir);
+// The guide the Help menu opens: DOC/help.pdf of the program directory, else of the program
+// itself (its build tree or its installed data folder), so a program directory given with
+// --data-dir that has no DOC still finds it; the program directory's path when none is there.
+std::string helpDocumentPath(const std::string& programDir, const std::string& executableDir);
+// The driver installer the Help menu opens, below the program directory.
 std::string driverInstallerPath(const std::string& programDir);
 // The udev set-up that "Install Driver" runs where there is no Windows installer.
 std::string driverSetupScriptPath(const std::string& programDir);

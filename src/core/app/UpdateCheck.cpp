@@ -45,15 +45,19 @@ UpdateCheckResult runUpdateCheck(const Settings& settings, ProfileStore& profile
   if (settings.checkVersion == 0) return UpdateCheckResult::Disabled;
 
   const PageFetch page = io.fetch(settings.checkUrl);
+  const auto language = static_cast<LanguageId>(profile.readInt(profile::kLanguage, profile::kDefaultLanguage));
+  const std::string error =
+      page.tooLarge ? formatText(text(TextId::UpdatePageTooLarge, language), static_cast<unsigned>(kUpdatePageMaxBytes))
+                    : page.errorText;
   std::string published;
-  if (!page.errorText.empty()) {
-    io.messageBox(cutToUtf16Units(page.errorText, kErrorUnits), MessageButtons::Ok);
+  if (!error.empty()) {
+    io.messageBox(cutToUtf16Units(error, kErrorUnits), MessageButtons::Ok);
   } else if (page.connected) {
     published = publishedVersion(page.body, updateSearchKey(settings.windowText), settings.versionLength);
   }
   profile.writeString(profile::kLastTime, lastTimeText(today));
 
-  if (!page.errorText.empty()) return UpdateCheckResult::Failed;
+  if (!error.empty()) return UpdateCheckResult::Failed;
   if (!offersUpdate(published, settings.version)) return UpdateCheckResult::NothingNew;
   if (io.messageBox(updateQuestion(settings.version, published), MessageButtons::YesNo) != MessageAnswer::Yes) {
     return UpdateCheckResult::Declined;

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -26,11 +27,16 @@ std::string updateQuestion(const std::string& current, const std::string& publis
 // "%Y/%m/%d", the form of the profile's "LastTime".
 std::string lastTimeText(const std::tm& day);
 
+// The most of a page the check reads: a version page is small, and a reply that is not
+// must not fill the memory.
+inline constexpr std::size_t kUpdatePageMaxBytes = 64 * 1024;
+
 // What a page request gave.
 struct PageFetch {
   bool connected = true;  // false: no network at all, nothing to say
   std::string errorText;  // a request error, shown in a message box
   std::string body;       // the page's body (UTF-8), whatever the status
+  bool tooLarge = false;  // the reply ran past kUpdatePageMaxBytes and was given up: a failed check
 };
 
 // The platform half of the check: the request, the message boxes and opening a page.

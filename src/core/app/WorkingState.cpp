@@ -100,29 +100,42 @@ ChipChange WorkingState::changeChip(const std::string& model) {
   profile_.writeString(profile::kChip, model);
   chipInfo_.clearProgramOnReset = !keep;
   if (!keep) clearFileName();
+  projectFileIsOwn_ = false;
   loadChipDefinition(true);
   updateCodeRangeWithWarning();
   chipInfo_.clearProgramOnReset = true;
+  // A kept program is now one for this chip that no file holds; a fresh image holds nothing.
+  keep ? markChanged() : markSaved();
   return keep ? ChipChange::Kept : ChipChange::Cleared;
 }
 
 void WorkingState::setFileName(const std::string& path) {
   fileName_ = path;
   projectPath_ = projectPathFor(path);
+  projectFileIsOwn_ = projectPath_ == path;
 }
 
 void WorkingState::clearFileName() {
   fileName_.clear();
   projectPath_.clear();
+  projectFileIsOwn_ = false;
+}
+
+void WorkingState::adoptProjectFile(const std::string& path) {
+  if (fileName_ == projectPath_) fileName_ = path;
+  projectPath_ = path;
+  projectFileIsOwn_ = true;
 }
 
 void WorkingState::setHeadFlag(std::uint8_t bit, bool on) {
+  if (image_.head.flag(bit) != on) markChanged();
   image_.head.setFlag(bit, on);
   showImageSummary();
 }
 
 void WorkingState::toggleCheckCrc() {
   image_.head.setFlag(headflag::kCheckCrc, !image_.head.flag(headflag::kCheckCrc));
+  markChanged();
 }
 
 void WorkingState::appendLog(const std::string& entry, bool withTime) { host_.appendLog(cutLogEntry(entry), withTime); }
@@ -140,8 +153,20 @@ void WorkingState::showImageSummary() {
   if (summary.codeRange && summary.codeRange->overflow) {
     host_.messageBox(formatText(text(TextId::CodeOverflow, language_), summary.usedWords), MessageButtons::Ok);
   }
-  host_.showSummary(summary.text);
+  host_.showSummary(summary.text + serialBlockLine());
   setOperationState(OperationState::Ready);
+}
+
+std::string WorkingState::serialBlockLine() const {
+  if (!serialBlock_) return {};
+  return formatText(text(TextId::SummaryLastSerialBlock, language_),
+                    static_cast<unsigned long long>(serialBlock_->first),
+                    static_cast<unsigned long long>(serialBlock_->second));
+}
+
+void WorkingState::showSerialBlock(std::uint64_t first, std::uint64_t last) {
+  serialBlock_.emplace(first, last);
+  host_.showSummary(imageSummaryText(image_, chipInfo_.bitWidth, language_).text + serialBlockLine());
 }
 
 void WorkingState::showReadSummary(HeadArea& headCopy, const Bytes& readCode) {

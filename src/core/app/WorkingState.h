@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,13 @@ class WorkingState {
   const std::string& projectPath() const { return projectPath_; }
   void setFileName(const std::string& path);  // also sets ProjectPath
   void clearFileName();
+  // Whether the file at ProjectPath is this program's own: the project file that was opened
+  // or saved for the current chip. Otherwise (the .vk beside a HEX, BIN or PRO file, or the
+  // file of the chip before a chip change) the automatic save never overwrites it.
+  bool projectFileIsOwn() const { return projectFileIsOwn_; }
+  // The automatic save wrote the program to `path`: from now on it is the project file, and
+  // the file name too when the file name was the project file.
+  void adoptProjectFile(const std::string& path);
   const std::optional<ProgrammerUid>& connectedUid() const { return connectedUid_; }
   void setConnectedUid(std::optional<ProgrammerUid> uid) { connectedUid_ = uid; }
 
@@ -73,11 +81,31 @@ class WorkingState {
   void setHeadFlag(std::uint8_t bit, bool on);
   void toggleCheckCrc();
 
+  // --- unsaved changes ---
+  // The image holds what no file has: an edit, a program kept for another chip, an
+  // upload. Opening a file and saving one clear it; so does a chip change that starts
+  // afresh, as nothing is left to lose.
+  bool unsavedChanges() const { return unsavedChanges_; }
+  void markChanged() { unsavedChanges_ = true; }
+  void markSaved() { unsavedChanges_ = false; }
+  // Runs an edit of the image (an editor, a protection setting) and returns its result;
+  // it counts as a change only when the image is not the same afterwards.
+  template <class Edit>
+  bool editImage(Edit&& edit) {
+    const ProgramImage before = image_;
+    const bool result = edit();
+    if (!(image_ == before)) markChanged();
+    return result;
+  }
+
   // --- views ---
   void appendLog(const std::string& entry, bool withTime = true);
   void showCode(const Bytes& code);
   void showImageCode() { showCode(image_.code()); }
   void showImageSummary();
+  // The block of serials the last download reserved, shown below the image's summary from
+  // now on (shown again at once, the operation state untouched).
+  void showSerialBlock(std::uint64_t first, std::uint64_t last);
   void showReadSummary(HeadArea& headCopy, const Bytes& readCode);
   void setOperationState(OperationState state);
   // "<short chip name>-%04X" of the signature, the Ready state's label.
@@ -106,6 +134,7 @@ class WorkingState {
   OperationLogHost& operationLog() { return host_; }
 
  private:
+  std::string serialBlockLine() const;
   void fillChipList();
 
   OperationLogHost host_;
@@ -125,9 +154,12 @@ class WorkingState {
   Bytes shownCode_ = Bytes(ProgramImage::kCodeBytes, 0);
   std::string fileName_;
   std::string projectPath_;
+  bool projectFileIsOwn_ = false;
   std::optional<ProgrammerUid> connectedUid_;
+  bool unsavedChanges_ = false;
   JournalStore* journal_ = nullptr;
   bool journalStrict_ = false;
+  std::optional<std::pair<std::uint64_t, std::uint64_t>> serialBlock_;
 };
 
 }  // namespace kt90

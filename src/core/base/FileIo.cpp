@@ -1,6 +1,5 @@
 #include "core/base/FileIo.h"
 
-#include <atomic>
 #include <fstream>
 #include <system_error>
 
@@ -86,32 +85,6 @@ std::optional<Bytes> readWholeFile(const std::filesystem::path& path) {
   FileRead read = readFileBounded(path, kAnyFileLimit);
   if (!read.ok()) return std::nullopt;
   return std::move(read.bytes);
-}
-
-bool writeFileAtomically(const std::filesystem::path& path, ByteView bytes) {
-  static std::atomic<unsigned> counter{0};
-  std::filesystem::path temp = path;
-  temp += ".tmp" + std::to_string(counter.fetch_add(1)) + "~";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      std::filesystem::remove(temp, ignored);
-      return false;
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temp, path, error);
-  if (error) {
-    std::error_code ignored;
-    std::filesystem::remove(temp, ignored);
-    return false;
-  }
-  return true;
 }
 
 bool fileExists(const std::filesystem::path& path) {

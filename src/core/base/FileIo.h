@@ -46,10 +46,6 @@ inline constexpr std::uintmax_t kAnyFileLimit = 64u << 20;
 // Reads a whole regular file up to kAnyFileLimit; nullopt when it cannot be read.
 std::optional<Bytes> readWholeFile(const std::filesystem::path& path);
 
-// Writes `bytes` to a temporary file in the same folder and renames it over `path` only
-// when everything was written, so a failed save never destroys the previous file.
-bool writeFileAtomically(const std::filesystem::path& path, ByteView bytes);
-
 bool fileExists(const std::filesystem::path& path);
 
 // UTF-8 path text to a filesystem path (and back), the same on every host.

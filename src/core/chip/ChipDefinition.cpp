@@ -71,6 +71,28 @@ void resetImageForChip(const IniSnapshot& ini, const ChipContext& ctx, const Chi
   }
 }
 
+// Refuses (with an alert naming the file and why) a definition no chip can have: no code
+// words (Size missing, 0 or negative, as in a file that is not a definition at all), more
+// than the buffer holds, or a word width outside 8 to 16 bits.
+bool plausibleDefinition(const IniSnapshot& ini, const std::string& path, const ChipContext& ctx, Reporter& reporter) {
+  const std::int32_t size = ini.ReadInt("ROM", "Size", 0);
+  if (size > kMaxChipSizeWords) {
+    reporter.alert(
+        formatText(text(TextId::ChipSizeTooLarge, ctx.language), ctx.model.c_str(), size, kMaxChipSizeWords));
+    return false;
+  }
+  std::string reason;
+  if (size <= 0) {
+    reason = formatText(text(TextId::ChipNoCodeWords, ctx.language), size);
+  } else if (const std::int32_t width = ini.ReadInt("ROM", "BitWidth", 14);
+             width < kMinBitWidth || width > kMaxBitWidth) {
+    reason = formatText(text(TextId::ChipBitWidthInvalid, ctx.language), width, kMinBitWidth, kMaxBitWidth);
+  }
+  if (reason.empty()) return true;
+  reporter.alert(formatText(text(TextId::ChipDefinitionRefused, ctx.language), path.c_str(), reason.c_str()));
+  return false;
+}
+
 }  // namespace
 
 std::string chipDefinitionPath(const std::string& programDir, LanguageId language, const std::string& model) {
@@ -94,13 +116,8 @@ bool LoadChipDefinition(const ChipContext& ctx, bool reset, ChipInfo& info, Prog
     reporter.alert(text(TextId::ChipNotSupported, ctx.language) + ctx.model);
     return false;
   }
-  const std::int32_t size = ini.ReadInt("ROM", "Size", 0);
-  if (size < 0 || size > kMaxChipSizeWords) {
-    reporter.alert(
-        formatText(text(TextId::ChipSizeTooLarge, ctx.language), ctx.model.c_str(), size, kMaxChipSizeWords));
-    return false;
-  }
-  const auto codeWords = static_cast<std::uint16_t>(size);
+  if (!plausibleDefinition(ini, path, ctx, reporter)) return false;
+  const auto codeWords = static_cast<std::uint16_t>(ini.ReadInt("ROM", "Size", 0));
   const std::size_t keptWords = image.codeWords();
 
   info.bitWidth = static_cast<std::uint8_t>(ini.ReadInt("ROM", "BitWidth", 14));
@@ -128,8 +145,9 @@ bool LoadChipDefinitionForOldFile(const ChipContext& ctx, ChipInfo& info, Progra
 }
 
 bool LoadChipDefinitionForOldFile(const ChipContext& ctx, ChipInfo& info, ProgramImage& image, Reporter& reporter) {
-  const IniSnapshot ini(chipDefinitionPath(ctx.programDir, ctx.language, ctx.model));
-  if (!ini.loaded()) return false;
+  const std::string path = chipDefinitionPath(ctx.programDir, ctx.language, ctx.model);
+  const IniSnapshot ini(path);
+  if (!ini.loaded() || !plausibleDefinition(ini, path, ctx, reporter)) return false;
   info.bitWidth = static_cast<std::uint8_t>(ini.ReadInt("ROM", "BitWidth", 14));
   image.config.setOptionMask(0x03FF);
   image.config.setCodeRange(0, static_cast<std::uint16_t>(image.codeWords()));

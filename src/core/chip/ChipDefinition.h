@@ -20,6 +20,9 @@ struct ChipContext {
 
 // The largest program a chip may have: the code buffer holds 32,768 words.
 inline constexpr std::int32_t kMaxChipSizeWords = 32768;
+// Code words of the chips this program serves have 8 to 16 bits.
+inline constexpr std::int32_t kMinBitWidth = 8;
+inline constexpr std::int32_t kMaxBitWidth = 16;
 
 // "<programDir>/CH_DEV/<model>.dev" or ".../EN_DEV/...". Empty for an unknown language, and
 // for a model name that would leave the folder (it may come from a file's name field).

@@ -1,5 +1,6 @@
 #include "core/chip/ChipList.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -53,6 +54,17 @@ std::vector<std::string> listChipModels(const std::string& programDir, LanguageI
     std::string title = pathToUtf8(path.stem());
     if (isPlainFileTitle(title)) models.push_back(std::move(title));
   }
+  // In name order without regard to case (letters compared as capitals, as the original
+  // platform's file system lists a folder), so the same files give the same list and
+  // default chip on every file system.
+  const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+  std::sort(models.begin(), models.end(), [&](const std::string& a, const std::string& b) {
+    const bool less = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                                   [&](char x, char y) { return static_cast<unsigned char>(upper(x)) < static_cast<unsigned char>(upper(y)); });
+    const bool more = std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(),
+                                                   [&](char x, char y) { return static_cast<unsigned char>(upper(x)) < static_cast<unsigned char>(upper(y)); });
+    return less || (!more && a < b);
+  });
   return models;
 }
 

@@ -19,9 +19,8 @@ std::filesystem::path chipDefinitionFolderPath(const std::string& programDir, La
 // A model name is a file title; one that names another folder is no chip of ours.
 bool isPlainFileTitle(std::string_view title);
 
-// File titles of the "*.dev" files of the language's definition folder, in the order the
-// directory listing returns them (no sorting of our own; the extension is compared
-// without regard to case). Sub-folders are not chip models, nor are titles that could
+// File titles of the "*.dev" files of the language's definition folder, sorted by name
+// without regard to case (the extension is compared without regard to case too). Sub-folders are not chip models, nor are titles that could
 // not be loaded (see isPlainFileTitle). Empty for an unknown language or a missing folder.
 std::vector<std::string> listChipModels(const std::string& programDir, LanguageId language);
 

@@ -1,3 +1,4 @@
+#include "core/base/AtomicWrite.h"
 #include "core/chip/IniKeyWriter.h"
 
 #include <vector>
@@ -169,7 +170,7 @@ bool writeIniKey(const std::filesystem::path& path, std::string_view section, st
   const FileEncoding encoding = file.ok() ? detect(file.bytes) : FileEncoding::Utf8;
   const std::string text = file.ok() ? decodeTextFile(file.bytes) : std::string();
   const Bytes out = encode(setIniKey(text, section, key, value), encoding);
-  return writeFileAtomically(path, out);
+  return writeFileAtomically(path, out).ok();
 }
 
 }  // namespace kt90

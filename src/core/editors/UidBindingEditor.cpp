@@ -1,3 +1,4 @@
+#include "core/base/AtomicWrite.h"
 #include "core/editors/UidBindingEditor.h"
 
 #include "core/base/FileIo.h"
@@ -52,7 +53,7 @@ bool UidBindingEditor::save(const std::string& programDir, Reporter& reporter) c
 
 bool UidBindingEditor::save(const WritableFiles& files, Reporter& reporter) const {
   const auto path = files.writePath(kKtIdFileName);
-  if (writeFileAtomically(path, ktIdFileFromRows(rows_))) {
+  if (writeFileAtomically(path, ktIdFileFromRows(rows_)).ok()) {
     sayWhere(files, path);
     return true;
   }

@@ -73,6 +73,7 @@ class HexReader {
   }
 
   bool ok() const { return ok_; }
+  bool ended() const { return ended_; }
 
  private:
   const char* say(TextId id) const { return text(id, language_); }
@@ -83,6 +84,7 @@ class HexReader {
   }
   bool stop() {
     ok_ = true;
+    ended_ = true;
     return false;
   }
 
@@ -115,6 +117,7 @@ class HexReader {
   Reporter& reporter_;
   std::uint32_t base_ = 0;
   bool ok_ = true;
+  bool ended_ = false;  // the end-of-file record was read
 };
 
 void appendHexByte(std::string& out, std::uint8_t b) {
@@ -152,6 +155,8 @@ bool readHex(ByteView text, ProgramImage& image, std::uint16_t blank, LanguageId
     if (!reader.line(all.substr(pos, stop - pos), ++number)) break;
     pos = stop + 1;
   }
+  // Loaded all the same: the file may have been cut short, which the user should check.
+  if (reader.ok() && !reader.ended()) reporter.log(kt90::text(TextId::HexNoEndRecord, language));
   return reader.ok();
 }
 

@@ -16,7 +16,8 @@ inline constexpr std::size_t kMaxHexRecordBytes = 260;
 
 // Loads `text` into the code buffer after filling the first CodeWords words with
 // `blank`. Accepts CR LF or LF line ends, lower-case digits, white space before the
-// colon, a missing end record, and extended-address records. Data whose full address
+// colon, a missing end record (with a warning line: the file may be cut short), and
+// extended-address records. Data whose full address
 // (extended base plus record address) lies beyond CodeWords * 2 fails the load with the
 // code blanked again. Each problem is one log line.
 bool readHex(ByteView text, ProgramImage& image, std::uint16_t blank, LanguageId language, Reporter& reporter);

@@ -14,7 +14,12 @@ std::uint32_t pieceLength(std::size_t total, std::uint32_t k) {
   return static_cast<std::uint32_t>(std::min<std::size_t>(kPiece, total - std::size_t{k} * kPiece));
 }
 
+// A cancel request stops the operation before its next write, never inside one.
 bool writePiece(OperationRun& run, const std::uint8_t* data, std::uint32_t address, std::uint32_t length) {
+  if (run.cancelRequested()) {
+    run.log(TextId::DownloadCancelled);
+    return false;
+  }
   if (run.driver.WriteData(data, address, length) == length) return true;
   run.log(TextId::WriteFailure, address, length);
   return false;

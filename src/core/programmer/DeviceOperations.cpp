@@ -11,6 +11,7 @@ namespace kt90 {
 
 namespace {
 
+// Which operation runs is the request's.
 OperationState dispatch(DeviceOperation op, OperationRun& run) {
   switch (op) {
     case DeviceOperation::Download:
@@ -33,23 +34,34 @@ OperationState dispatch(DeviceOperation op, OperationRun& run) {
 
 // The query of the U_ID settings: no state, no log clearing, only the application ID.
 OperationState queryUid(OperationRun& run) {
-  const std::optional<ProgrammerUid> uid = queryProgrammerUid(run, run.portName());
+  const std::optional<ProgrammerUid> uid = queryProgrammerUid(run, run.request.devicePort);
   if (!uid) return OperationState::Failed;
   run.state.setConnectedUid(uid);
-  run.addFigure("uid", uidHex(*uid));
+  run.outcome.uid = uidHex(*uid);
   return OperationState::Passed;
 }
 
+// A port this user may not open fails the operation it was meant for, with the line that
+// says how to set it up.
+bool portUsable(OperationRun& run) {
+  if (!run.request.portProblem) return true;
+  const std::string problem = run.request.portProblem();
+  if (problem.empty()) return true;
+  run.state.appendLog(problem);
+  return false;
+}
+
 // The operation after the guard admitted it; the device is closed when this returns.
-OperationState runStarted(DeviceOperation op, WorkingState& state, CKT90Driver& driver, const std::string& portName,
-                          OperationOutcome& outcome) {
-  OperationRun run(state, driver, portName, outcome);
-  if (op == DeviceOperation::QueryUid) return queryUid(run);
+OperationState runStarted(const OperationRequest& request, WorkingState& state, CKT90Driver& driver,
+                          const OperationGuard& guard, OperationOutcome& outcome) {
+  OperationRun run(state, driver, request, outcome);
+  if (request.op == DeviceOperation::QueryUid) return portUsable(run) ? queryUid(run) : OperationState::Failed;
+  if (request.op == DeviceOperation::Download) run.allowCancel(guard);
 
   state.setOperationState(OperationState::Running);
   state.host().setProgress(0);
   state.appendLog("CLEAR");
-  const OperationState finalState = dispatch(op, run);
+  const OperationState finalState = portUsable(run) ? dispatch(request.op, run) : OperationState::Failed;
   if (finalState != OperationState::Ready) state.setOperationState(finalState);
   run.session.close();
   return finalState;
@@ -57,11 +69,12 @@ OperationState runStarted(DeviceOperation op, WorkingState& state, CKT90Driver& 
 
 // Every started operation leaves its record in the journal, when there is one. A record
 // that cannot be stored is said every time; it costs the operation only when strict.
-void journalOperation(FinishedOperation&& finished, OperationOutcome& outcome, WorkingState& state) {
+void journalOperation(FinishedOperation&& finished, const OperationRequest& request, OperationOutcome& outcome,
+                      WorkingState& state) {
   JournalStore* journal = state.journal();
   if (!journal) return;
-  const bool uidQuery = finished.op == DeviceOperation::QueryUid;
-  const JournalAppend stored = journal->append(journalRecord(std::move(finished), outcome, state));
+  const bool uidQuery = request.op == DeviceOperation::QueryUid;
+  const JournalAppend stored = journal->append(journalRecord(std::move(finished), request, outcome, state));
   if (stored.stored()) return;
   const bool fails = state.journalStrict() && outcome.finalState != OperationState::Failed;
   outcome.journalLoss = stored.error;
@@ -74,9 +87,11 @@ void journalOperation(FinishedOperation&& finished, OperationOutcome& outcome, W
 
 }  // namespace
 
-std::string OperationOutcome::figure(const std::string& name) const {
-  for (const auto& [key, value] : figures) {
-    if (key == name) return value;
+// The last line a failed operation logged, without its line end: why it failed.
+std::string lastLine(const std::vector<std::string>& log) {
+  for (auto line = log.rbegin(); line != log.rend(); ++line) {
+    const std::size_t end = line->find_last_not_of("\r\n ");
+    if (end != std::string::npos) return line->substr(0, end + 1);
   }
   return {};
 }
@@ -101,8 +116,8 @@ const char* deviceOperationName(DeviceOperation op) {
   return "";
 }
 
-OperationOutcome runDeviceOperation(DeviceOperation op, WorkingState& state, CKT90Driver& driver,
-                                    const std::string& portName, OperationGuard& guard) {
+OperationOutcome runDeviceOperation(const OperationRequest& request, WorkingState& state, CKT90Driver& driver,
+                                    OperationGuard& guard) {
   OperationOutcome outcome;
   const OperationGuard::Ticket ticket = guard.tryEnter();
   if (!ticket) {
@@ -110,13 +125,14 @@ OperationOutcome runDeviceOperation(DeviceOperation op, WorkingState& state, CKT
     return outcome;
   }
   outcome.started = true;
-  FinishedOperation finished{op, portName, std::chrono::system_clock::now(), {}, {}};
+  FinishedOperation finished{std::chrono::system_clock::now(), {}, {}};
   const auto clock = std::chrono::steady_clock::now();
   state.operationLog().startRecording();
-  outcome.finalState = runStarted(op, state, driver, portName, outcome);
+  outcome.finalState = runStarted(request, state, driver, guard, outcome);
   finished.log = state.operationLog().stopRecording();
   finished.duration = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - clock);
-  journalOperation(std::move(finished), outcome, state);
+  if (outcome.finalState == OperationState::Failed) outcome.reason = lastLine(finished.log);
+  journalOperation(std::move(finished), request, outcome, state);
   return outcome;
 }
 

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 
 #include "core/app/SaveProgramFile.h"
@@ -10,6 +11,7 @@
 #include "core/programmer/Identification.h"
 #include "core/programmer/Operations.h"
 #include "core/programmer/ResultCodes.h"
+#include "core/programmer/SerialBlocks.h"
 #include "core/programmer/StorageMap.h"
 #include "core/programmer/StoredProgramRules.h"
 
@@ -91,8 +93,10 @@ bool writeCif(OperationRun& run, const CifBlock& cif, std::uint32_t codeBlocks) 
   return true;
 }
 
-// A debugger-type programmer programs the chip in its socket at once.
-bool programOneChip(OperationRun& run, bool rollingCodeOn) {
+// A debugger-type programmer programs the chip in its socket at once, with the serial
+// reserved for it when the rolling code is on.
+bool programOneChip(OperationRun& run, const ProgramImage& image) {
+  const bool rollingCodeOn = image.rollingCodeOn();
   CKT90Driver& driver = run.driver;
   std::array<std::uint8_t, reply::kRollingCodeSize> buffer{};
   buffer.fill(0xFF);
@@ -105,7 +109,7 @@ bool programOneChip(OperationRun& run, bool rollingCodeOn) {
   if (!driver.WaitData(buffer.data(), 1, kRunWait) || buffer[0] != reply::kProgramOk) {
     // A code that never came stays 0xFF, which logs "Connect programmer fail!".
     buffer.fill(0xFF);
-    if (driver.WaitData(buffer.data(), 1, kCodeWait)) run.addFigure("resultCode", std::to_string(buffer[0]));
+    if (driver.WaitData(buffer.data(), 1, kCodeWait)) run.outcome.resultCode = buffer[0];
     run.state.appendLog(resultCodeText(buffer[0], run.language));
     return false;
   }
@@ -117,7 +121,9 @@ bool programOneChip(OperationRun& run, bool rollingCodeOn) {
     }
     run.log(TextId::RollingCodeReply, static_cast<unsigned>(buffer[0]), static_cast<unsigned>(buffer[1]),
             static_cast<unsigned>(buffer[2]), static_cast<unsigned>(buffer[3]));
-    run.addFigure("rollingCode", formatText("%02X%02X%02X%02X", buffer[0], buffer[1], buffer[2], buffer[3]));
+    run.outcome.rollingCode = formatText("%02X%02X%02X%02X", buffer[0], buffer[1], buffer[2], buffer[3]);
+    const int length = std::min<int>((image.rolCode.bytes[0] & 7) + 1, reply::kRollingCodeSize);
+    return reportedSerialMatches(run, ByteView(buffer.data(), buffer.size()), length);
   }
   return true;
 }
@@ -148,8 +154,12 @@ OperationState runDownload(OperationRun& run) {
     run.log(TextId::CifReadFailed);
     return OperationState::Failed;
   }
-  ProgramImage& image = state.image();
+  // What goes to the programmer: the file's program with the serial reserved for it. The
+  // project file keeps the engineer's starting serial.
+  ProgramImage image = state.image();
   if (!imageStorable(run, image)) return OperationState::Failed;
+  // Allowed (a blank chip has its uses), but more often a file that was never opened.
+  if (usedWords(image, state.blankWord()) == 0) run.log(TextId::DownloadNoCode);
 
   if (!run.openDevice()) return OperationState::Failed;
   const Identity identity = identifyProgrammer(run);
@@ -167,16 +177,21 @@ OperationState runDownload(OperationRun& run) {
     return OperationState::Failed;
   }
 
+  const std::string version = identity.firmwareVersion.value_or(std::string());
+  const bool debuggerType = isDebuggerType(version);
+  if (!reserveSerialBlock(run, image, debuggerType)) return OperationState::Failed;
+
   if (!writeProgram(run, image)) return OperationState::Failed;
+  // Writing computed the signature into the ConfigBlock; the file keeps it as before.
+  state.image().config = image.config;
   if (!writeCif(run, *cif, image.head.codeWords() / 16)) return OperationState::Failed;
   if (limited) {
     if (!storeCountTables(run, tables)) return OperationState::Failed;
     if (image.protection.downloadLimit != 0) state.appendLog(downloadNote);
   }
-  autoSave(state);
+  if (run.request.saveProjectFile) autoSave(state);
 
-  const std::string version = identity.firmwareVersion.value_or(std::string());
-  const bool done = isDebuggerType(version) ? programOneChip(run, image.rollingCodeOn()) : restartProgrammer(run);
+  const bool done = debuggerType ? programOneChip(run, image) : restartProgrammer(run);
   return done ? OperationState::Passed : OperationState::Failed;
 }
 

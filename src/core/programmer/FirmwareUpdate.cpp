@@ -4,8 +4,10 @@
 
 #include "core/base/FileIo.h"
 #include "core/progfile/BinFile.h"
+#include "core/progfile/FirmwareImage.h"
 #include "core/programmer/BlockTransfer.h"
 #include "core/programmer/Commands.h"
+#include "core/programmer/FirmwareVersion.h"
 #include "core/programmer/Identification.h"
 #include "core/programmer/Operations.h"
 #include "core/programmer/StorageMap.h"
@@ -71,6 +73,33 @@ bool writeRecord(OperationRun& run, const Bytes& record, bool inStorage) {
   return true;
 }
 
+// Logs both versions and decides, by the request, whether the image goes in: the user's
+// answer, or the refusal of a downgrade nobody asked for.
+bool consentToImage(OperationRun& run, const std::optional<std::string>& current,
+                    const std::optional<std::string>& image) {
+  const std::string unknown = text(TextId::FirmwareVersionNone, run.language);
+  const std::string from = current.value_or(unknown);
+  const std::string to = image.value_or(unknown);
+  run.log(TextId::FirmwareVersions, from.c_str(), to.c_str());
+  const bool downgrade = compareFirmwareVersions(current, image) == FirmwareStep::Downgrade;
+  switch (run.request.firmware) {
+    case FirmwareConsent::AskUser: {
+      std::string question = formatText(text(TextId::FirmwareConfirm, run.language), from.c_str(), to.c_str());
+      if (downgrade) question += text(TextId::FirmwareDowngradeWarning, run.language);
+      if (run.state.host().messageBox(question, MessageButtons::YesNo) == MessageAnswer::Yes) return true;
+      run.log(TextId::FirmwareUpdateCancelled, from.c_str());
+      return false;
+    }
+    case FirmwareConsent::RefuseDowngrade:
+      if (!downgrade) return true;
+      run.log(TextId::FirmwareDowngradeRefused, to.c_str(), from.c_str());
+      return false;
+    case FirmwareConsent::AllowDowngrade:
+      break;
+  }
+  return true;
+}
+
 }  // namespace
 
 FirmwareChoice chooseFirmwareImage(const std::string& version) {
@@ -101,7 +130,8 @@ Bytes upgradeRecord(std::uint32_t imageSize) {
 
 OperationState runFirmwareUpdate(OperationRun& run) {
   if (!run.openDevice()) return OperationState::Failed;
-  const std::string version = identifyProgrammer(run).firmwareVersion.value_or(std::string());
+  const std::optional<std::string> identified = identifyProgrammer(run).firmwareVersion;
+  const std::string version = identified.value_or(std::string());
 
   const FirmwareChoice choice = chooseFirmwareImage(version);
   if (choice.replaceProgrammer) {
@@ -112,6 +142,11 @@ OperationState runFirmwareUpdate(OperationRun& run) {
   const bool inStorage = upgradeRecordInStorage(version);
   const std::optional<Bytes> image = readImage(run, path, firmwareCapacity(inStorage));
   if (!image) return OperationState::Failed;
+  // The start-up code installs only an image whose header holds; any other leaves the
+  // programmer's firmware as it was.
+  const std::optional<FirmwareImage> parsed = parseFirmwareImage(*image);
+  const std::optional<std::string> imageVersion = parsed ? std::optional(parsed->version) : std::nullopt;
+  if (!consentToImage(run, identified, imageVersion)) return OperationState::Failed;
 
   run.log(TextId::FirmwareUpdateStart);
   run.setProgressRange(2 * pieceCount(image->size()));
@@ -127,6 +162,10 @@ OperationState runFirmwareUpdate(OperationRun& run) {
     return OperationState::Failed;
   }
   run.log(TextId::FirmwareRecordDone);
+  if (imageVersion) {
+    run.outcome.previousFirmwareVersion = version;
+    run.outcome.firmwareVersion = *imageVersion;
+  }
   return OperationState::Passed;
 }
 

@@ -81,7 +81,7 @@ OperationState runHardwareTest(OperationRun& run) {
     return OperationState::Failed;
   }
   run.log(TextId::HardwareModifyResult, result);
-  run.addFigure("hardwareResult", formatText("0x%08X", result));
+  run.outcome.hardwareResult = result;
   if (result == 0) return OperationState::Passed;
   for (const std::string& name : failedTestNames(result)) run.state.appendLog(name + "\r\n");
   return OperationState::Failed;

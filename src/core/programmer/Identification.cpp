@@ -61,7 +61,7 @@ Identity identifyProgrammer(OperationRun& run) {
   if (!terminated) run.log(TextId::VersionReplyUnterminated);
   run.log(TextId::FirmwareVersionRead, version.c_str());
   identity.firmwareVersion = version;
-  run.addFigure("firmwareVersion", version);
+  run.outcome.firmwareVersion = version;
 
   if (driver.SendCmd(CMD_APP_ID) != 1) {
     run.log(TextId::SendCmdAppIdFailed);
@@ -75,7 +75,7 @@ Identity identifyProgrammer(OperationRun& run) {
   }
   run.log(TextId::IdentifiedUid, uidLogText(*identity.uid).c_str());
   run.state.setConnectedUid(identity.uid);
-  run.addFigure("uid", uidHex(*identity.uid));
+  run.outcome.uid = uidHex(*identity.uid);
   return identity;
 }
 

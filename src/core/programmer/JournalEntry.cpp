@@ -1,6 +1,5 @@
 #include "core/programmer/JournalEntry.h"
 
-#include <charconv>
 #include <filesystem>
 #include <system_error>
 
@@ -14,17 +13,9 @@ namespace kt90 {
 
 namespace {
 
-std::optional<std::int64_t> numberFigure(const OperationOutcome& outcome, const char* name) {
-  const std::string text = outcome.figure(name);
-  std::int64_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
-void addProgram(JournalRecord& record, const WorkingState& state) {
+void addProgram(JournalRecord& record, const std::string& programFile, const WorkingState& state) {
   std::error_code error;
-  const std::filesystem::path file = pathFromUtf8(state.fileName());
+  const std::filesystem::path file = pathFromUtf8(programFile);
   const std::filesystem::path absolute = file.empty() ? file : std::filesystem::absolute(file, error);
   record.file = pathToUtf8(error ? file : absolute);
   record.model = state.chipModelName();
@@ -38,25 +29,30 @@ void addProgram(JournalRecord& record, const WorkingState& state) {
 
 }  // namespace
 
-JournalRecord journalRecord(FinishedOperation&& finished, const OperationOutcome& outcome, const WorkingState& state) {
+JournalRecord journalRecord(FinishedOperation&& finished, const OperationRequest& request,
+                            const OperationOutcome& outcome, const WorkingState& state) {
   JournalRecord record;
   record.time = journalTime(finished.start);
   record.durationMs = finished.duration.count();
   record.host = stationName();
-  record.operation = deviceOperationName(finished.op);
-  record.port = std::move(finished.port);
+  record.operation = deviceOperationName(request.op);
+  record.port = request.port;
   record.passed = outcome.finalState != OperationState::Failed;
-  record.resultCode = numberFigure(outcome, "resultCode");
-  record.programmerUid = outcome.figure("uid");
-  record.firmwareVersion = outcome.figure("firmwareVersion");
-  record.rollingCode = outcome.figure("rollingCode");
-  record.countersTotal = numberFigure(outcome, "total");
-  record.countersSuccesses = numberFigure(outcome, "successes");
+  record.resultCode = outcome.resultCode;
+  record.programmerUid = outcome.uid;
+  record.firmwareVersion = outcome.firmwareVersion.value_or(std::string());
+  record.rollingCode = outcome.rollingCode;
+  record.serialFirst = outcome.serialFirst;
+  record.serialLast = outcome.serialLast;
+  if (outcome.counters) {
+    record.countersTotal = outcome.counters->total;
+    record.countersSuccesses = outcome.counters->successes;
+  }
   record.log = std::move(finished.log);
-  const bool programMoved =
-      finished.op == DeviceOperation::Download || (finished.op == DeviceOperation::Upload && record.passed);
-  if (programMoved) addProgram(record, state);
-  if (finished.op == DeviceOperation::ReadChip) record.model = state.chipModelName();
+  // A download names the file it sent; a passed upload the file it saved into (the state's).
+  if (request.op == DeviceOperation::Download) addProgram(record, request.programFile, state);
+  if (request.op == DeviceOperation::Upload && record.passed) addProgram(record, state.fileName(), state);
+  if (request.op == DeviceOperation::ReadChip) record.model = state.chipModelName();
   return record;
 }
 

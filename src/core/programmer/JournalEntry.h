@@ -11,15 +11,15 @@ namespace kt90 {
 
 // What the frame knows of one finished operation besides its outcome.
 struct FinishedOperation {
-  DeviceOperation op = DeviceOperation::Download;
-  std::string port;
   std::chrono::system_clock::time_point start;
   std::chrono::milliseconds duration{0};
   std::vector<std::string> log;
 };
 
-// The journal's record of a finished operation: its figures, and from the working state
-// the program it moved (a download's, a passed upload's, the chip model of a read).
-JournalRecord journalRecord(FinishedOperation&& finished, const OperationOutcome& outcome, const WorkingState& state);
+// The journal's record of a finished operation: the programmer and file the request named,
+// what the outcome learnt, and from the working state the program it moved (a download's,
+// a passed upload's, the chip model of a read).
+JournalRecord journalRecord(FinishedOperation&& finished, const OperationRequest& request,
+                            const OperationOutcome& outcome, const WorkingState& state);
 
 }  // namespace kt90

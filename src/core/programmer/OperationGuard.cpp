@@ -19,6 +19,7 @@ void OperationGuard::Ticket::release() {
 OperationGuard::Ticket OperationGuard::tryEnter() {
   bool expected = false;
   if (!busy_.compare_exchange_strong(expected, true, std::memory_order_acq_rel)) return Ticket();
+  cancel_.store(false, std::memory_order_release);
   return Ticket(this);
 }
 

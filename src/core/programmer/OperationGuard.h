@@ -35,8 +35,14 @@ class OperationGuard {
   Ticket tryEnter();
   bool busy() const { return busy_.load(std::memory_order_acquire); }
 
+  // Asks the admitted operation to stop where it safely can (a download, between two
+  // blocks). Any thread may ask; the next admission forgets the request.
+  void requestCancel() { cancel_.store(true, std::memory_order_release); }
+  bool cancelRequested() const { return cancel_.load(std::memory_order_acquire); }
+
  private:
   std::atomic<bool> busy_{false};
+  std::atomic<bool> cancel_{false};
 };
 
 }  // namespace kt90

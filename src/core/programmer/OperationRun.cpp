@@ -6,19 +6,9 @@
 namespace kt90 {
 
 bool OperationRun::openDevice() {
-  if (session.open(portName_)) return true;
+  if (session.open(request.devicePort)) return true;
   log(TextId::DeviceNotConnected);
   return false;
-}
-
-void OperationRun::addFigure(const std::string& name, const std::string& value) {
-  for (auto& figure : outcome_.figures) {
-    if (figure.first == name) {
-      figure.second = value;
-      return;
-    }
-  }
-  outcome_.figures.emplace_back(name, value);
 }
 
 void OperationRun::progress(std::uint32_t step) {

@@ -4,7 +4,9 @@
 
 #include "core/app/WorkingState.h"
 #include "core/programmer/CKT90Driver.h"
-#include "core/programmer/DeviceOperations.h"
+#include "core/programmer/OperationGuard.h"
+#include "core/programmer/OperationOutcome.h"
+#include "core/programmer/OperationRequest.h"
 #include "core/text/Format.h"
 #include "core/text/StringTable.h"
 
@@ -32,23 +34,25 @@ class DeviceSession {
   bool attempted_ = false;
 };
 
-// One device operation under way: the working state it reports to, the driver, and the
-// figures it has learnt. The steps of every operation take it.
+// One device operation under way: what it was asked, the working state it reports to, the
+// driver, and the outcome it fills in. The steps of every operation take it.
 class OperationRun {
  public:
-  OperationRun(WorkingState& workingState, CKT90Driver& device, std::string portName, OperationOutcome& outcome)
+  OperationRun(WorkingState& workingState, CKT90Driver& device, const OperationRequest& asked,
+               OperationOutcome& result)
       : state(workingState),
         driver(device),
         language(workingState.language()),
         session(device),
-        portName_(std::move(portName)),
-        outcome_(outcome) {}
-  const std::string& portName() const { return portName_; }
+        request(asked),
+        outcome(result) {}
 
   WorkingState& state;
   CKT90Driver& driver;
   const LanguageId language;
   DeviceSession session;
+  const OperationRequest& request;
+  OperationOutcome& outcome;
 
   // Opens the device on the operation's port; message 21 when nothing answers there.
   bool openDevice();
@@ -64,8 +68,6 @@ class OperationRun {
     state.appendLog(formatText(text(id, language), args...), false);
   }
 
-  void addFigure(const std::string& name, const std::string& value);
-
   // Progress as a share of `range` steps, shown as a percentage.
   void setProgressRange(std::uint32_t range) { progressRange_ = range; }
   void progress(std::uint32_t step);
@@ -73,9 +75,12 @@ class OperationRun {
   // Waits on the calling thread (the 200 ms settle times of the chip and the record).
   void pause(std::uint32_t milliseconds);
 
+  // An operation that may stop on request watches its guard's cancel request.
+  void allowCancel(const OperationGuard& guard) { cancel_ = &guard; }
+  bool cancelRequested() const { return cancel_ && cancel_->cancelRequested(); }
+
  private:
-  std::string portName_;
-  OperationOutcome& outcome_;
+  const OperationGuard* cancel_ = nullptr;
   std::uint32_t progressRange_ = 0;
 };
 

@@ -34,9 +34,7 @@ OperationState runStatistics(OperationRun& run) {
   const std::uint32_t successes = readU32(&buffer[4]);
   const double yield = yieldPercent(total, successes);
   run.log(TextId::StatisticsResult, total, successes, yield);
-  run.addFigure("total", std::to_string(total));
-  run.addFigure("successes", std::to_string(successes));
-  run.addFigure("yield", formatText("%.2f", yield));
+  run.outcome.counters = ProductionCounters{total, successes, yield};
   return OperationState::Passed;
 }
 

@@ -103,8 +103,9 @@ bool readTrailer(OperationRun& run, ProgramImage& image) {
   return true;
 }
 
+// Every download stores the ConfigBlock, whatever the head's version: it holds the option
+// mask and words 8-15 of the stored program, which may be another chip's than the image's.
 bool readConfigBlock(OperationRun& run, ProgramImage& image) {
-  if ((image.head.version() >> 4) <= 1) return true;
   run.log(TextId::UploadHeadStart);
   if (!readRegion(run, image.config.bytes, storage::kConfigBlock)) return false;
   run.log(TextId::UploadHeadDone);
@@ -139,10 +140,11 @@ OperationState runUpload(OperationRun& run) {
     return OperationState::Failed;
   }
 
-  state.adoptProgram(std::move(scratch), state.chipInfo(), chip);
+  state.adoptProgram(std::move(scratch), info, chip);
   state.setOperationState(OperationState::Passed);
   state.loadChipDefinition(false);
   state.clearFileName();
+  state.markChanged();
   return OperationState::Ready;
 }
 

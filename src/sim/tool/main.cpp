@@ -12,11 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "core/base/AtomicWrite.h"
 #include "core/base/FileIo.h"
 #include "sim/Emulator.h"
 #include "sim/Faults.h"
 #include "sim/FdServer.h"
-#include "sim/FirmwareImage.h"
+#include "sim/FirmwareBody.h"
 #include "sim/StateStore.h"
 
 namespace {
@@ -75,9 +76,11 @@ std::string faultHelp() {
 }
 
 int makeFirmware(const std::string& path, const std::string& version, std::size_t bodySize) {
-  const kt90::sim::FirmwareImage image{version, kt90::sim::makeFirmwareBody(version, bodySize)};
-  if (!kt90::writeFileAtomically(kt90::pathFromUtf8(path), kt90::sim::encodeFirmwareImage(image))) {
-    std::cerr << "kt90-sim: cannot write " << path << "\n";
+  const kt90::FirmwareImage image{version, kt90::sim::makeFirmwareBody(version, bodySize)};
+  const kt90::AtomicWriteOutcome written =
+      kt90::writeFileAtomically(kt90::pathFromUtf8(path), kt90::encodeFirmwareImage(image));
+  if (!written.ok()) {
+    std::cerr << "kt90-sim: cannot write " << path << ": " << written.problem << "\n";
     return 1;
   }
   return 0;
@@ -107,7 +110,11 @@ int main(int argc, char** argv) {
   std::vector<std::string> faults;
   bool keepChip = false;
   std::size_t firmwareSize = 16384;
-  app.add_flag("--pty", pty, "create a pseudo-terminal, print its path as the first line and serve on it");
+  app.add_flag("--pty", pty,
+               "create a pseudo-terminal, print its path as the first line and serve on it; a line \"start N\" "
+               "on standard input presses the stand-alone start key N times: N chips are programmed with the "
+               "stored program, each printing \"ROL_CODE:\" and serial bytes 0-3 in hexadecimal, \"PASSED\" "
+               "without a rolling code, or \"FAILED:\" and the result code");
   app.add_option("--state", statePath,
                  "keep the programmer's state in FILE (loaded when it exists, saved before each reply); "
                  "one process at a time")
@@ -193,6 +200,8 @@ int main(int argc, char** argv) {
   std::cout << ::ttyname(slave) << std::endl;
   kt90::sim::tightenTimerSlack();
   kt90::sim::FdServer server(emulator, master, store ? &*store : nullptr);
+  // The start key of a stand-alone programmer, pressed by "start N" lines on standard input.
+  server.attachConsole(STDIN_FILENO, STDOUT_FILENO);
   const auto end = server.serve(stopPipe[0]);
   ::close(master);
   ::close(slave);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <tuple>
 #include <memory>
 
 #include "core/app/LimitCommands.h"
@@ -78,6 +80,24 @@ TEST_F(LimitCommandsTest, PasswordEntryAndItsInitialText) {
   EXPECT_TRUE(setProgramFilePassword(*state));
   EXPECT_FALSE(protection().hasPassword());
   EXPECT_EQ(host.prompts.back(), text(TextId::FilePasswordPrompt, kEnglish));
+}
+
+// A plain project file has no place for a password: one that the next save would lose is
+// pointed out, whichever setting made it so.
+TEST_F(LimitCommandsTest, APasswordWithoutAProgramLimitIsPointedOut) {
+  const std::tuple<std::uint32_t, std::deque<std::string>, bool, bool> rows[] = {
+      // limit before, entries, Set Program File times (else password), pointed out
+      {0, {"1234"}, false, true}, {5, {"1234"}, false, false}, {0, {""}, false, false},
+      {5, {"0"}, true, true},     {5, {"7", "1"}, true, false},
+  };
+  for (const auto& [limit, entries, timesCommand, told] : rows) {
+    state->image().head.setProgramLimit(limit);
+    protection().filePassword = {0x12, 0x34, 0, 0};
+    host.messages.clear();
+    host.entries = entries;
+    EXPECT_TRUE(timesCommand ? setProgramFileTimes(*state, t0) : setProgramFilePassword(*state));
+    EXPECT_EQ(host.messages == std::vector<std::string>{text(TextId::PasswordNeedsProgramLimit, kEnglish)}, told) << limit;
+  }
 }
 
 }  // namespace

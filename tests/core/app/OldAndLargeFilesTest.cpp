@@ -6,6 +6,7 @@
 #include <fstream>
 #include <tuple>
 
+#include "core/base/AtomicWrite.h"
 #include "core/app/OpenProgramFile.h"
 #include "core/app/SaveProgramFile.h"
 #include "core/app/WorkingState.h"

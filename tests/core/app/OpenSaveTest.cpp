@@ -2,7 +2,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 
+#include "core/base/AtomicWrite.h"
 #include "core/app/OpenProgramFile.h"
 #include "core/app/SaveProgramFile.h"
 #include "core/app/WorkingState.h"
@@ -98,6 +101,8 @@ TEST_F(OpenSaveTest, FailedOpensChangeNothing) {
   writeText("bad.hex", ":100000000102030405060708090A0B0C0D0E0F1000\r\n");  // checksum wrong
   writeText("wide.hex", ":02000000004000BE\r\n");                           // 0x4000 on a 14-bit chip
   writeText("notes.txt", "hello");
+  writeText("empty.hex", "");
+  writeText("empty.bin", "");
   // A sound file of a chip that has no definition: "VK16" is only a prefix of VK1620.
   ProgramImage vk16 = state->image();
   vk16.head.setChipName({'1', '6', 0, 0, 0, 0, 0, 0});
@@ -106,7 +111,8 @@ TEST_F(OpenSaveTest, FailedOpensChangeNothing) {
   const ProgramImage before = state->image();
   state->setFileName(path("kept.vk"));
   writeText("junk.vk", std::string(600, '\x7f'));  // no project: one message, no chip name read from it
-  for (const char* name : {"bad.vk", "bad.hex", "notes.txt", "missing.vk", "junk.vk", "vk16.vk"}) {
+  for (const char* name :
+       {"bad.vk", "bad.hex", "empty.hex", "empty.bin", "notes.txt", "missing.vk", "junk.vk", "vk16.vk"}) {
     SCOPED_TRACE(name);
     host.log.clear();
     host.messages.clear();
@@ -215,18 +221,82 @@ TEST_F(OpenSaveTest, FailedSaveKeepsThePreviousFileAndSays) {
   EXPECT_EQ(*readWholeFile(dir / "keep.hex"), before);
 }
 
-TEST_F(OpenSaveTest, AutoSaveWritesTheProjectPathOnly) {
+// The save after a download writes the project file that was opened, and never over a
+// file that holds another program: that one stays, and the program goes to the next
+// free name, which the log names and later saves reuse.
+TEST_F(OpenSaveTest, AutoSaveNeverOverwritesAnotherProgramsFile) {
   choose("VK1620");
   EXPECT_FALSE(autoSave(*state));
-  writeText("p.hex", ":0400000001020304F2\r\n");
-  ASSERT_TRUE(openProgramFile(*state, path("p.hex")));
-  ASSERT_TRUE(autoSave(*state));
-  EXPECT_TRUE(fs::exists(dir / "p.vk"));
-  EXPECT_TRUE(host.logContains("The project file is saved again: " + path("p.vk")));  // the log says where
+  const struct {
+    const char* name;
+    std::function<void()> setup;
+    const char* written;    // "" when nothing may be written
+    const char* fileName;   // the file name afterwards
+  } cases[] = {
+      {"HEX, no project file yet", [&] { ASSERT_TRUE(openProgramFile(*state, path("p.hex"))); }, "p.vk", "p.hex"},
+      {"HEX beside another program",
+       [&] {
+         writeText("p.vk", "other");
+         ASSERT_TRUE(openProgramFile(*state, path("p.hex")));
+       },
+       "p-1.vk", "p.hex"},
+      {"HEX beside two others",
+       [&] {
+         writeText("p.vk", "other");
+         writeText("p-1.vk", "other");
+         ASSERT_TRUE(openProgramFile(*state, path("p.hex")));
+       },
+       "p-2.vk", "p.hex"},
+      {"the opened project file", [&] { ASSERT_TRUE(openProgramFile(*state, path("q.vk"))); }, "q.vk", "q.vk"},
+      {"after a chip change",
+       [&] {
+         ASSERT_TRUE(openProgramFile(*state, path("q.vk")));
+         host.answers.push_back(MessageAnswer::Yes);
+         ASSERT_EQ(state->changeChip("WT58P04"), ChipChange::Kept);
+       },
+       "q-1.vk", "q-1.vk"},
+      {"Production mode, a password",
+       [&] {
+         ASSERT_TRUE(openProgramFile(*state, path("released.vk")));
+         ASSERT_EQ(state->operatingMode(), kProductionMode);
+         state->image().calibration.voltageBits = 0x02;  // an operator's edit
+       },
+       "", "released.vk"},
+  };
+  fillProgram();
   protect();
-  ASSERT_TRUE(autoSave(*state));
-  const auto bytes = *readWholeFile(dir / "p.vk");
-  EXPECT_NE(bytes[1] & 0x0F, 0);  // a limited file is stored scrambled
+  ASSERT_TRUE(saveProgramFile(*state, path("released.vk"), SaveType::Project));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    choose("VK1620");
+    state->setOperatingMode(kResearchMode);
+    state->image().protection = Protection{};
+    state->image().head.setProgramLimit(0);
+    fillProgram();
+    ASSERT_TRUE(saveProgramFile(*state, path("q.vk"), SaveType::Project));
+    for (const char* name : {"p.vk", "p-1.vk", "p-2.vk", "q-1.vk"}) fs::remove(dir / name);
+    writeText("p.hex", ":0400000001020304F2\r\n");
+    c.setup();
+    host.log.clear();
+    std::map<std::string, Bytes> before;
+    for (const auto& name : filesInDir()) before[name] = *readWholeFile(dir / name);
+
+    EXPECT_EQ(autoSave(*state), *c.written != 0);
+    for (const auto& [name, bytes] : before) {
+      if (name != c.written) {
+        EXPECT_EQ(*readWholeFile(dir / name), bytes) << name;
+      }
+    }
+    if (*c.written == 0) {
+      EXPECT_TRUE(host.logContains("Production mode: " + path("released.vk") + " stays as released"));
+      continue;
+    }
+    EXPECT_TRUE(fs::exists(dir / c.written));
+    EXPECT_TRUE(host.logContains(path(c.written)));  // the log says where the program went
+    EXPECT_EQ(state->fileName(), path(c.fileName));
+    ASSERT_TRUE(autoSave(*state));  // the next download's save goes to the same file
+    EXPECT_EQ(state->projectPath(), path(c.written));
+  }
 }
 
 TEST_F(OpenSaveTest, ChipChangeAsksOnlyWithAProgram) {

@@ -8,6 +8,7 @@
 #include "core/app/ProgramDir.h"
 #include "core/app/ProgramPaths.h"
 #include "core/app/Settings.h"
+#include "core/app/ShellState.h"
 #include "core/base/FileIo.h"
 #include "support/TempDir.h"
 
@@ -73,7 +74,7 @@ TEST_F(SettingsTest, MissingFileGivesDefaultsAndTitle) {
   EXPECT_TRUE(s.updateCheckOff);
   EXPECT_EQ(s.versionLength, 8);
   EXPECT_EQ(s.supportedFirmware, "");
-  EXPECT_EQ(windowTitle(s), " V");
+  EXPECT_EQ(windowTitle(s), std::string(" V") + kProgramVersion);
 }
 
 TEST_F(SettingsTest, ReadsEveryKey) {
@@ -81,7 +82,7 @@ TEST_F(SettingsTest, ReadsEveryKey) {
                                              "CheckVersion=1\r\nCK_URL=http://127.0.0.1/v\r\nVersionLength=0x6\r\n"
                                              "FmVer=KT90 V5.1;KT90 V5.2\r\n";
   const Settings s = readSettings(pathToUtf8(dir));
-  EXPECT_EQ(windowTitle(s), "ABC V1.0.3");
+  EXPECT_EQ(windowTitle(s), std::string("ABC V") + kProgramVersion);  // the file's Version is not ours
   EXPECT_FALSE(s.updateCheckOff);
   EXPECT_EQ(s.checkVersion, 1);
   EXPECT_EQ(s.checkUrl, "http://127.0.0.1/v");
@@ -98,6 +99,23 @@ TEST_F(SettingsTest, ProgramDirectoryOrder) {
   EXPECT_EQ(findProgramDir(std::nullopt, nullptr, exe, {installed}), installed);
   std::filesystem::create_directories(dir / "bin" / "CH_DEV");
   EXPECT_EQ(findProgramDir(std::nullopt, "", exe, {installed}), exe);
+}
+
+// A program directory of its own (--data-dir) without DOC still finds the program's guide:
+// the build tree's, else the installed one.
+TEST_F(SettingsTest, HelpDocumentComesFromTheProgramWhenTheProgramDirectoryHasNone) {
+  const std::string data = pathToUtf8(dir / "data"), exe = pathToUtf8(dir / "bin");
+  const std::string installed = pathToUtf8(dir / "share" / "kt90");
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{data, exe, installed}, data}, {{exe, installed}, exe}, {{installed}, installed}, {{}, data}};
+  for (const auto& [guides, expected] : cases) {
+    std::filesystem::remove_all(dir);
+    for (const std::string& folder : guides) {
+      std::filesystem::create_directories(pathFromUtf8(folder) / "DOC");
+      std::ofstream(pathFromUtf8(folder) / "DOC" / "help.pdf") << "%PDF";
+    }
+    EXPECT_EQ(helpDocumentPath(data, exe), expected + "/DOC/help.pdf") << guides.size();
+  }
 }
 
 }  // namespace

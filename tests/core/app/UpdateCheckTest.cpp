@@ -3,6 +3,8 @@
 #include <deque>
 
 #include "core/app/UpdateCheck.h"
+#include "core/text/Format.h"
+#include "core/text/StringTable.h"
 
 namespace kt90 {
 namespace {
@@ -105,6 +107,12 @@ TEST_F(UpdateCheckFlow, LastTimeIsWrittenWhateverTheFetchGave) {
   ASSERT_EQ(io.messages.size(), 1u);
   EXPECT_EQ(io.messages[0], "Connection refused");
   EXPECT_EQ(lastTime(), "2025/01/02");
+
+  io.page = PageFetch{};
+  io.page.tooLarge = true;  // given up past the bound: a failure that says why
+  EXPECT_EQ(runUpdateCheck(settings, profile, io, today), UpdateCheckResult::Failed);
+  ASSERT_EQ(io.messages.size(), 2u);
+  EXPECT_EQ(io.messages[1], formatText(text(TextId::UpdatePageTooLarge, kChinese), 65536u));
 }
 
 TEST_F(UpdateCheckFlow, ANewerVersionIsOfferedAndOpenedOnYes) {

@@ -9,6 +9,7 @@
 #include "ChipTestSupport.h"
 #include "core/base/Encoding.h"
 #include "core/base/Gb18030.h"
+#include "core/base/ProgramVersion.h"
 #include "core/chip/CIniFile.h"
 #include "core/chip/ChipDefinition.h"
 #include "core/chip/ChipList.h"
@@ -157,8 +158,7 @@ TEST(ShippedChips, SettingsFile) {
   EXPECT_NE(settings.ReadString("Settings", "FmVer").find("KT90 V5.2"), std::string::npos);
   EXPECT_EQ(settings.ReadString("Settings", "CK_URL").rfind("http://127.0.0.1", 0), 0u);
   EXPECT_FALSE(settings.ReadString("Settings", "WndTxt").empty());
-  EXPECT_EQ(settings.ReadInt("Settings", "VersionLength", 0),
-            static_cast<int>(settings.ReadString("Settings", "Version").size()));
+  EXPECT_EQ(settings.ReadInt("Settings", "VersionLength", 0), static_cast<int>(std::string(kProgramVersion).size()));
 }
 
 std::string utf8ToUtf16le(const std::string& utf8) {

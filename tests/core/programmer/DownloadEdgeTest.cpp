@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <tuple>
 
 #include "InProcessOps.h"
 #include "core/base/FileIo.h"
@@ -126,13 +127,26 @@ TEST_F(Ops, DebuggerRepliesThatNeverCome) {
   EXPECT_TRUE(tracker->closedEveryTime());
 }
 
+// A debugger-type programmer that programs another serial than the one reserved for it
+// must not pass: that chip's serial may belong to another programmer's block.
+TEST_F(Ops, DebuggerReportingAnotherSerialThanTheReservedFails) {
+  start(withVersion("KT90DB V5.2"));
+  setRollingCode(state->image(), 1);
+  MemoryLedger memory;
+  ledger = &memory;
+  scriptReplies(CMD_PROGRAM, {{0x00}, {0x00}, {0x35, 0x12, 0x00, 0x00}});
+  const auto outcome = run(DeviceOperation::Download);
+  EXPECT_EQ(outcome.finalState, OperationState::Failed);
+  EXPECT_EQ(host.log.back(), msg(TextId::SerialReportedMismatch, 0x1235ull, 0x1234ull));
+}
+
 TEST_F(Ops, VersionReplyWithoutItsEndIsBounded) {
   start();
   scriptReplies(CMD_GET_VERSION, {Bytes(32, 'A')});
   const auto outcome = run(DeviceOperation::Statistics);
   EXPECT_EQ(outcome.finalState, OperationState::Passed);
   EXPECT_TRUE(host.logHas(msg(TextId::VersionReplyUnterminated)));
-  EXPECT_EQ(outcome.figure("firmwareVersion"), std::string(32, 'A'));
+  EXPECT_EQ(outcome.firmwareVersion, std::string(32, 'A'));
 }
 
 // A reply that arrives short never counts: the operation fails with the line that says so and
@@ -145,7 +159,7 @@ TEST_F(Ops, RepliesThatArriveShortAreNeverReadAsValues) {
     std::vector<Bytes> replies;
     TextId reason;
     const char* neverLogged;
-    const char* figure;
+    bool (*learnt)(const OperationOutcome&);
   };
   const Case cases[] = {
       {DeviceOperation::QueryUid,
@@ -154,28 +168,28 @@ TEST_F(Ops, RepliesThatArriveShortAreNeverReadAsValues) {
        {Bytes(20, 0)},
        TextId::UidReplyShort,
        "SendCmd(CMD_APP_ID) fail!",
-       "uid"},
+       [](const OperationOutcome& o) { return !o.uid.empty(); }},
       {DeviceOperation::Statistics,
        "KT90 V5.2",
        CMD_GET_OPER_NUM[0],
        {Bytes(4, 0)},
        TextId::CountersNoReply,
        "Total number",
-       "total"},
+       [](const OperationOutcome& o) { return o.counters.has_value(); }},
       {DeviceOperation::Download,
        "KT90 V5.2",
        CMD_GET_VERSION,
        {Bytes{}},
        TextId::FirmwareVersionUnknown,
        "Read firmware version",
-       "firmwareVersion"},
+       [](const OperationOutcome& o) { return o.firmwareVersion.has_value(); }},
       {DeviceOperation::Download,
        "KT90DB V5.2",
        CMD_PROGRAM,
        {{0x00}, {0x00}, {0x34, 0x12}},
        TextId::RollingCodeReplyMissing,
        "ROL_CODE",
-       "rollingCode"},
+       [](const OperationOutcome& o) { return !o.rollingCode.empty(); }},
   };
   start(prepared([](sim::Emulator& e) { e.counters = {5, 4}; }));
   selectChip("QD46K300T1");  // its definition asks for the version check
@@ -188,8 +202,48 @@ TEST_F(Ops, RepliesThatArriveShortAreNeverReadAsValues) {
     EXPECT_EQ(outcome.finalState, OperationState::Failed);
     EXPECT_TRUE(host.logHas(msg(c.reason)));
     EXPECT_FALSE(host.logContains(c.neverLogged));
-    EXPECT_EQ(outcome.figure(c.figure), "");
+    EXPECT_FALSE(c.learnt(outcome));
     EXPECT_TRUE(tracker->closedEveryTime());
+  }
+}
+
+}  // namespace
+}  // namespace kt90::testing
+
+namespace kt90::testing {
+namespace {
+
+// A cancel request stops a download before its next write and fails it as any broken
+// download fails; a request from before the admission, or to an upload, changes nothing.
+TEST_F(Ops, ACancelRequestStopsADownloadBeforeItsNextWrite) {
+  start();
+  fillProgram(*state, 5);
+  // operation, the write during which Cancel comes (0: at the open, -1: before admission), final state
+  const std::tuple<DeviceOperation, int, OperationState> rows[] = {
+      {DeviceOperation::Download, 0, OperationState::Failed},
+      {DeviceOperation::Download, 40, OperationState::Failed},
+      {DeviceOperation::Download, -1, OperationState::Passed},
+      {DeviceOperation::Upload, 0, OperationState::Ready},
+  };
+  for (const auto& [op, at, expected] : rows) {
+    tracker->writes = 0;
+    tracker->onOpen = [&, at = at] { if (at == 0) guard.requestCancel(); };
+    tracker->onWrite = [&, at = at] { if (static_cast<int>(tracker->writes) + 1 == at) guard.requestCancel(); };
+    if (at < 0) guard.requestCancel();
+    EXPECT_EQ(run(op).finalState, expected) << at;
+    const bool cancelled = expected == OperationState::Failed;
+    EXPECT_EQ(!host.log.empty() && host.log.back() == msg(TextId::DownloadCancelled), cancelled) << at;
+    EXPECT_TRUE(!cancelled || tracker->writes == static_cast<std::uint64_t>(at)) << at;  // the write under way ends
+    EXPECT_TRUE(tracker->closedEveryTime());
+  }
+}
+
+TEST_F(Ops, ADownloadWithoutCodeWordsWarnsInTheLog) {
+  start();
+  for (const bool withCode : {false, true}) {
+    if (withCode) state->image().setWord(0x7FF, 0x0123);  // the last word alone counts too
+    ASSERT_EQ(run(DeviceOperation::Download).finalState, OperationState::Passed);
+    EXPECT_EQ(host.logHas(msg(TextId::DownloadNoCode)), !withCode);
   }
 }
 

@@ -17,7 +17,8 @@ TEST_F(Ops, SecondOperationIsRefusedAndChangesNothing) {
   tracker->onOpen = [&] {
     if (std::exchange(nested, true)) return;
     statesBefore = host.states.size();
-    inner = runDeviceOperation(DeviceOperation::Upload, *state, *tracker, harness.port(), guard);
+    inner = runDeviceOperation(operationRequest(DeviceOperation::Upload, harness.port(), harness.port()), *state, *tracker,
+                               guard);
   };
   const ProgramImage image = state->image();
   EXPECT_EQ(run(DeviceOperation::Statistics).finalState, OperationState::Passed);
@@ -39,7 +40,9 @@ TEST_F(Ops, OperationsFromTwoThreadsNeverOverlap) {
   };
   auto worker = [&] {
     for (int i = 0; i < 20; ++i)
-      started += runDeviceOperation(DeviceOperation::Statistics, *state, *tracker, harness.port(), guard).started;
+      started += runDeviceOperation(operationRequest(DeviceOperation::Statistics, harness.port(), harness.port()), *state,
+                                    *tracker, guard)
+                     .started;
   };
   std::thread a(worker), b(worker);
   a.join();

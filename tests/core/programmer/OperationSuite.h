@@ -13,6 +13,7 @@
 #include <random>
 
 #include "InProcessHarness.h"
+#include "MemoryLedger.h"
 #include "OperationTestSupport.h"
 #include "core/app/ProfileStore.h"
 #include "core/app/WorkingState.h"
@@ -65,7 +66,13 @@ class OperationSuite : public ::testing::Test {
     harness.start(setup);
     tracker = std::make_unique<TrackingDriver>(harness.driver());
   }
-  OperationOutcome run(DeviceOperation op) { return runDeviceOperation(op, *state, *tracker, harness.port(), guard); }
+  OperationOutcome run(DeviceOperation op, FirmwareConsent firmware = FirmwareConsent::RefuseDowngrade) {
+    OperationRequest request = operationRequest(op, harness.port(), harness.port());
+    request.firmware = firmware;
+    request.serialLedger = ledger;
+    request.serialCount = serialCount;
+    return runDeviceOperation(request, *state, *tracker, guard);
+  }
   std::string msg(TextId id) const { return text(id, kEnglish); }
   template <class... Args>
   std::string msg(TextId id, Args... args) const {
@@ -83,6 +90,8 @@ class OperationSuite : public ::testing::Test {
   Harness harness;
   OperationGuard guard;
   std::unique_ptr<TrackingDriver> tracker;
+  JournalStore* ledger = nullptr;
+  std::optional<std::uint64_t> serialCount;
 };
 
 TYPED_TEST_SUITE_P(OperationSuite);
@@ -145,7 +154,7 @@ TYPED_TEST_P(OperationSuite, RollingCodeAdvancesByItsStepFromChipToChip) {
   setRollingCode(this->state->image(), 5);
   const auto first = this->run(DeviceOperation::Download);
   ASSERT_EQ(first.finalState, OperationState::Passed) << this->host.log.back();
-  EXPECT_EQ(first.figure("rollingCode"), "34120000");
+  EXPECT_EQ(first.rollingCode, "34120000");
   EXPECT_TRUE(this->host.logHas("ROL_CODE:34120000\r\n"));
   // Two more chips programmed from the same download.
   for (const char* expected : {"39120000", "3E120000"}) {
@@ -158,6 +167,69 @@ TYPED_TEST_P(OperationSuite, RollingCodeAdvancesByItsStepFromChipToChip) {
     this->tracker->WaitData(reply, 4, 4);
     EXPECT_EQ(formatText("%02X%02X%02X%02X", reply[0], reply[1], reply[2], reply[3]), expected);
     this->tracker->CloseDevice();
+  }
+}
+
+// Every download with the rolling code on takes a block of its own from the ledger and
+// sends its first serial; the project keeps the engineer's start.
+TYPED_TEST_P(OperationSuite, EachDownloadSendsTheFirstSerialOfItsOwnBlock) {
+  struct Case {
+    const char* name;
+    const char* version;
+    std::uint32_t programLimit;
+    std::optional<std::uint64_t> count;
+    bool ledger;
+    std::uint64_t usedBefore;  // serials other downloads took first
+    OperationState state;
+    std::optional<std::pair<std::uint64_t, std::uint64_t>> block;  // the second download's
+    TextId line;
+  };
+  // The series starts at 0x1234 with step 5 and two serial bytes: 12,176 serials.
+  const Case cases[] = {
+      {"debugger: one serial each", "KT90DB V5.2", 0, std::nullopt, true, 0, OperationState::Passed,
+       std::pair{0x1239, 0x1239}, TextId::SerialBlockReserved},
+      {"stand-alone: the program limit", "KT90 V5.2", 3, std::nullopt, true, 0, OperationState::Passed,
+       std::pair{0x1243, 0x124D}, TextId::SerialBlockReserved},
+      {"stand-alone: the count asked", "KT90 V5.2", 0, 10, true, 0, OperationState::Passed,
+       std::pair{0x1266, 0x1293}, TextId::SerialBlockReserved},
+      {"stand-alone: no limit, no count", "KT90 V5.2", 0, std::nullopt, true, 0, OperationState::Failed,
+       std::nullopt, TextId::SerialCountMissing},
+      {"past the end of the series", "KT90 V5.2", 3, std::nullopt, true, 12175, OperationState::Failed,
+       std::nullopt, TextId::SerialBlockTooLarge},
+      {"journal off: the file's serial", "KT90DB V5.2", 0, std::nullopt, false, 0, OperationState::Passed,
+       std::nullopt, TextId::SerialsNotReserved},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    this->start(withVersion(c.version));
+    fillProgram(*this->state, 9);
+    setRollingCode(this->state->image(), 5);
+    this->state->image().head.setProgramLimit(c.programLimit);
+    MemoryLedger memory;
+    if (c.usedBefore != 0) {
+      SerialSeries series = {"QD46K025T0", 2, {0x100, 0x101}, 5, 4, 0x1234};
+      memory.reserveSerials(series, c.usedBefore, {});
+    }
+    this->ledger = c.ledger ? &memory : nullptr;
+    this->serialCount = c.count;
+    const std::uint8_t startByte = this->state->image().rolCode.bytes[1];
+    const auto first = this->run(DeviceOperation::Download);
+    const auto second = this->run(DeviceOperation::Download);
+    EXPECT_EQ(second.finalState, c.state) << this->host.log.back();
+    EXPECT_TRUE(this->host.logContains(std::string(text(c.line, kEnglish)).substr(0, 8)));
+    EXPECT_EQ(this->state->image().rolCode.bytes[1], startByte);
+    if (c.block) {
+      EXPECT_EQ(second.serialFirst, c.block->first);
+      EXPECT_EQ(second.serialLast, c.block->second);
+      EXPECT_LT(*first.serialLast, *second.serialFirst);
+      // A debugger-type programmer reports the serial it was given.
+      if (c.programLimit == 0 && !c.count) {
+        EXPECT_EQ(second.rollingCode, formatText("%02X%02X0000", 0x39, 0x12));
+      }
+    } else {
+      EXPECT_FALSE(second.serialFirst);
+    }
+    this->harness.finish();
   }
 }
 
@@ -190,10 +262,11 @@ TYPED_TEST_P(OperationSuite, StatisticsHardwareTestFirmwareUpdateAndUidQuery) {
   }));
   const auto stats = this->run(DeviceOperation::Statistics);
   EXPECT_EQ(stats.finalState, OperationState::Passed);
-  EXPECT_EQ(stats.figure("total"), "200");
-  EXPECT_EQ(stats.figure("successes"), "199");
-  EXPECT_EQ(stats.figure("yield"), "99.50");
-  EXPECT_EQ(stats.figure("firmwareVersion"), sim::Emulator::kDefaultVersion);
+  ASSERT_TRUE(stats.counters);
+  EXPECT_EQ(stats.counters->total, 200u);
+  EXPECT_EQ(stats.counters->successes, 199u);
+  EXPECT_DOUBLE_EQ(stats.counters->yieldPercent, 99.5);
+  EXPECT_EQ(stats.firmwareVersion, sim::Emulator::kDefaultVersion);
   EXPECT_TRUE(this->host.logHas("Total number: 200,Successes: 199,Quality 99.50%\r\n"));
 
   EXPECT_EQ(this->run(DeviceOperation::HardwareTest).finalState, OperationState::Failed);
@@ -205,7 +278,7 @@ TYPED_TEST_P(OperationSuite, StatisticsHardwareTestFirmwareUpdateAndUidQuery) {
 
   const auto uid = this->run(DeviceOperation::QueryUid);
   EXPECT_EQ(uid.finalState, OperationState::Passed);
-  EXPECT_EQ(uid.figure("uid"), "4B5439300005202400000001");
+  EXPECT_EQ(uid.uid, "4B5439300005202400000001");
   EXPECT_EQ(this->state->connectedUid(), ProgrammerUid(sim::Emulator::kDefaultUid));
 
   const auto update = this->run(DeviceOperation::UpdateFirmware);
@@ -225,7 +298,7 @@ TYPED_TEST_P(OperationSuite, DebuggerRunFailureLogsItsResultCode) {
   this->start(setup);
   const auto outcome = this->run(DeviceOperation::Download);
   EXPECT_EQ(outcome.finalState, OperationState::Failed);
-  EXPECT_EQ(outcome.figure("resultCode"), "1");
+  EXPECT_EQ(outcome.resultCode, 1);
   EXPECT_EQ(this->host.log.back(), "Err.1, 放置错误，没有放置芯片，或者芯片损坏。");
   EXPECT_TRUE(this->tracker->closedEveryTime());
 }
@@ -307,7 +380,7 @@ TYPED_TEST_P(OperationSuite, FaultLatencyStillPasses) {
 
 REGISTER_TYPED_TEST_SUITE_P(OperationSuite, DownloadThenUploadRoundTripsEveryShippedChip,
                             DebuggerDownloadThenReadChipGivesTheImageBack, RollingCodeAdvancesByItsStepFromChipToChip,
-                            LimitedFileStopsAtItsDownloadCount, StatisticsHardwareTestFirmwareUpdateAndUidQuery,
+                            EachDownloadSendsTheFirstSerialOfItsOwnBlock, LimitedFileStopsAtItsDownloadCount, StatisticsHardwareTestFirmwareUpdateAndUidQuery,
                             DebuggerRunFailureLogsItsResultCode, FaultNoReply,
                             FaultRefusedAppIdNeverLetsAStaleUidThrough, FaultCorruptReadBack,
                             FaultDisconnectDuringDownload, FaultChipNeverReady, FaultErasedStorageRefusesUpload,

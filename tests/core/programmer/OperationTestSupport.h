@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -12,11 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "core/base/AtomicWrite.h"
 #include "core/app/Host.h"
 #include "core/base/FileIo.h"
 #include "core/programmer/CKT90Driver.h"
 #include "core/programmer/Commands.h"
-#include "sim/FirmwareImage.h"
+#include "sim/FirmwareBody.h"
 
 namespace kt90::testing {
 
@@ -40,9 +42,13 @@ class RecordingHost : public Host {
     states.push_back(state);
   }
   void setProgress(int percent) override { progress.push_back(percent); }
-  MessageAnswer messageBox(const std::string& text, MessageButtons) override {
+  // A question takes the next of `answers` (none left: Ok, which is no Yes).
+  MessageAnswer messageBox(const std::string& text, MessageButtons buttons) override {
     boxes.push_back(text);
-    return MessageAnswer::Ok;
+    if (buttons == MessageButtons::Ok || answers.empty()) return MessageAnswer::Ok;
+    const MessageAnswer answer = answers.front();
+    answers.pop_front();
+    return answer;
   }
   bool editText(const EntryRequest&, std::string&) override { return false; }
 
@@ -63,6 +69,7 @@ class RecordingHost : public Host {
   std::vector<OperationState> states;
   std::vector<int> progress;
   std::vector<std::string> boxes;
+  std::deque<MessageAnswer> answers;
   std::string code, summary;
 
  private:
@@ -81,6 +88,7 @@ class TrackingDriver : public CKT90Driver {
   std::optional<std::uint8_t> lastCommand;
   std::function<std::optional<bool>(std::uint8_t*, std::uint32_t)> onWaitData;
   std::function<void()> onOpen;
+  std::function<void()> onWrite;  // before every WriteData
 
   bool OpenDevice(const std::string& port) override {
     ++opens;
@@ -107,6 +115,7 @@ class TrackingDriver : public CKT90Driver {
     return inner_.WaitData(buffer, length, timeout);
   }
   std::uint32_t WriteData(const std::uint8_t* b, std::uint32_t a, std::uint32_t l) override {
+    if (onWrite) onWrite();
     ++writes;
     return inner_.WriteData(b, a, l);
   }
@@ -162,10 +171,10 @@ class ProgramDirCopy {
   std::filesystem::path path(const std::string& relative) const { return root_ / pathFromUtf8(relative); }
   void write(const std::string& relative, ByteView bytes) const {
     std::filesystem::create_directories(path(relative).parent_path());
-    ASSERT_TRUE(writeFileAtomically(path(relative), bytes));
+    ASSERT_TRUE(writeFileAtomically(path(relative), bytes).ok());
   }
   void writeFirmware(const std::string& name, const std::string& version, std::size_t bodySize) const {
-    write("Firmware/" + name, sim::encodeFirmwareImage({version, sim::makeFirmwareBody(version, bodySize)}));
+    write("Firmware/" + name, encodeFirmwareImage({version, sim::makeFirmwareBody(version, bodySize)}));
   }
 
  private:

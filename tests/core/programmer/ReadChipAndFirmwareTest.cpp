@@ -24,7 +24,7 @@ TEST_F(Ops, ReadChipReadsAPartialLastBlockAndNothingPastTheChip) {
 
   state->image().head.setCodeWords(0);
   ASSERT_EQ(run(DeviceOperation::ReadChip).finalState, OperationState::Ready);
-  EXPECT_TRUE(host.logHas("Code checksum:   0x000000 \r\n"));
+  EXPECT_TRUE(host.logHas("Code checksum:   0x0000 \r\n"));
 
   state->image().head.setCodeWords(0x2010);
   const int opens = tracker->opens;
@@ -56,6 +56,48 @@ TEST_F(Ops, FirmwareImageOf1000BytesAndItsRecord) {
   dir.write("Firmware/KT90_5_0.bin", Bytes{});
   ASSERT_EQ(run(DeviceOperation::UpdateFirmware).finalState, OperationState::Passed);
   EXPECT_EQ(readU32(&emulator().eeprom()[251]), 0u);
+}
+
+// Both versions are logged; an older image goes in only when asked for, or when the user
+// says Yes to the question that warns of it. The outcome names the version then running.
+TEST_F(Ops, FirmwareUpdateWeighsTheImageAgainstTheProgrammersVersion) {
+  using C = FirmwareConsent;
+  const struct {
+    const char* programmer;
+    const char* image;
+    FirmwareConsent consent;
+    MessageAnswer answer;
+    bool installed;
+    bool warned;
+  } cases[] = {
+      {"KT90 V5.2", "KT90 V5.1", C::RefuseDowngrade, MessageAnswer::Ok, false, false},
+      {"KT90 V5.2", "KT90 V5.1", C::AllowDowngrade, MessageAnswer::Ok, true, false},
+      {"KT90 V5.1", "KT90 V5.2", C::RefuseDowngrade, MessageAnswer::Ok, true, false},
+      {"KT90 V5.2", "KT90 V5.1", C::AskUser, MessageAnswer::Yes, true, true},
+      {"KT90 V5.2", "KT90 V5.1", C::AskUser, MessageAnswer::No, false, true},
+      {"KT90 V5.1", "KT90 V5.2", C::AskUser, MessageAnswer::No, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.programmer) + " -> " + c.image + ", consent " +
+                 std::to_string(static_cast<int>(c.consent)));
+    host.boxes.clear();
+    start(withVersion(c.programmer));
+    dir.writeFirmware("KT90_5_0.bin", c.image, 1000);
+    if (c.consent == C::AskUser) host.answers = {c.answer};
+    const OperationOutcome outcome = run(DeviceOperation::UpdateFirmware, c.consent);
+    EXPECT_TRUE(host.logContains(msg(TextId::FirmwareVersions, c.programmer, c.image)));
+    EXPECT_EQ(outcome.finalState, c.installed ? OperationState::Passed : OperationState::Failed);
+    EXPECT_EQ(tracker->writes > 0, c.installed);
+    EXPECT_EQ(outcome.firmwareVersion.value_or(""), c.installed ? c.image : c.programmer);
+    EXPECT_EQ(emulator().versionText(), c.installed ? c.image : c.programmer);
+    if (c.consent == C::AskUser) {
+      ASSERT_EQ(host.boxes.size(), 1u);
+      EXPECT_NE(host.boxes[0].find(c.image), std::string::npos);
+      EXPECT_EQ(host.boxes[0].find(msg(TextId::FirmwareDowngradeWarning)) != std::string::npos, c.warned);
+    } else {
+      EXPECT_TRUE(host.boxes.empty());
+    }
+  }
 }
 
 TEST_F(Ops, FirmwareImagesTooLargeForTheProgrammerAreRefused) {
@@ -90,7 +132,7 @@ TEST_F(Ops, ProgrammerWithoutAnImageFailsWithItsPathLines) {
 
 TEST_F(Ops, HardwareTestSelectionComesFromHwTestIni) {
   start(prepared([](sim::Emulator& e) { e.selfTestFailures = 0xFFFFFFFF; }));
-  EXPECT_EQ(run(DeviceOperation::HardwareTest).figure("hardwareResult"), "0x002FFD7B");
+  EXPECT_EQ(run(DeviceOperation::HardwareTest).hardwareResult, 0x002FFD7Bu);
   const std::string ini = "[HwTest]\r\nFlag=0x80\r\n";
   dir.write("HwTest.ini", ByteView(reinterpret_cast<const std::uint8_t*>(ini.data()), ini.size()));
   EXPECT_EQ(run(DeviceOperation::HardwareTest).finalState, OperationState::Failed);

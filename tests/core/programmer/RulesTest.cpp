@@ -2,6 +2,7 @@
 
 #include "core/programmer/DownloadCount.h"
 #include "core/programmer/FirmwareUpdate.h"
+#include "core/programmer/FirmwareVersion.h"
 #include "core/programmer/HardwareTest.h"
 #include "core/programmer/Identification.h"
 #include "core/programmer/ResultCodes.h"
@@ -51,6 +52,23 @@ TEST(FirmwareChoice, FirstMatchingRowWins) {
   EXPECT_TRUE(upgradeRecordInStorage("KT90DB V5.2"));
   EXPECT_FALSE(upgradeRecordInStorage("DBGPRO V1"));
   EXPECT_EQ(upgradeRecord(1000), (Bytes{0xE8, 0x03, 0x00, 0x00, 0xAA}));
+}
+
+TEST(FirmwareVersions, TheNumberAfterTheLastVDecides) {
+  using S = FirmwareStep;
+  const struct {
+    std::optional<std::string> programmer, image;
+    FirmwareStep step;
+  } cases[] = {
+      {"KT90 V5.2", "KT90 V5.1", S::Downgrade},  {"KT90 V5.2", "KT90 V5.10", S::Upgrade},
+      {"KT90 V5", "KT90 V5.0", S::Same},         {"KT90 V4.1", "KT90 V5.1", S::Upgrade},
+      {"KT90PRO V1 S", "KT90 V5.1", S::Upgrade}, {"", "KT90 V5.1", S::Unknown},
+      {"KT90 V5.2", std::nullopt, S::Unknown},   {"KT90 V5.2", "KTFW", S::Unknown},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(compareFirmwareVersions(c.programmer, c.image), c.step)
+        << c.programmer.value_or("-") << " -> " << c.image.value_or("-");
+  }
 }
 
 TEST(HardwareTestNames, GroupsFollowTheirBits) {

@@ -1,4 +1,5 @@
 #include "InProcessOps.h"
+#include "core/app/SummaryText.h"
 #include "sim/StoredProgram.h"
 
 namespace kt90::testing {
@@ -71,15 +72,28 @@ TEST_F(Upload, AlteredTrailerFailsTheFileChecksum) {
   EXPECT_TRUE(state->image() == before);
 }
 
-TEST_F(Upload, OldHeadVersionKeepsTheConfigBlock) {
-  state->image().head.setVersion(0x1F);
-  ASSERT_EQ(run(DeviceOperation::Download).finalState, OperationState::Passed);
-  std::fill(storage().begin() + 0x4FDE, storage().begin() + 0x4FDE + 32, 0x5A);
-  ASSERT_EQ(run(DeviceOperation::Upload).finalState, OperationState::Ready);
-  EXPECT_NE(state->image().config.bytes[4], 0x5A);
-  EXPECT_EQ(state->image().head.programLimit(), 0u);
+// The programmer holds another chip's program, of either head version: the upload brings
+// its ConfigBlock along, so the summary lists that program's OPTION words and values, never
+// the layout of the chip that was current before.
+TEST_F(Upload, AnotherChipsProgramBringsItsOwnOptionWords) {
+  const auto optionLines = [](const std::string& summary) { return summary.substr(summary.find("OPTION[")); };
+  for (const auto& [stored, current] : {std::pair{"QD46K300T1", "QD45C8K"}, std::pair{"QD45C8K", "QD46K300T1"}}) {
+    selectChip(stored);
+    fillProgram(*state, 41);
+    state->image().setOptionWord(14, 0x0123);  // a word only the ConfigBlock holds
+    ASSERT_EQ(run(DeviceOperation::Download).finalState, OperationState::Passed);
+    ProgramImage downloaded = state->image();
+    const std::string expected = imageSummaryText(downloaded, state->chipInfo().bitWidth, kEnglish).text;
+
+    selectChip(current);
+    ASSERT_EQ(run(DeviceOperation::Upload).finalState, OperationState::Ready) << host.log.back();
+    EXPECT_EQ(state->chipModelName(), stored);
+    EXPECT_EQ(state->image().config.bytes, downloaded.config.bytes);
+    EXPECT_EQ(optionLines(host.summary), optionLines(expected));
+    EXPECT_TRUE(state->fileName().empty());
+    EXPECT_TRUE(state->unsavedChanges());  // the program is in no file
+  }
   EXPECT_EQ(state->image().protection, before.protection);
-  EXPECT_TRUE(state->fileName().empty());
 }
 
 }  // namespace

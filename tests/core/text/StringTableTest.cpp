@@ -39,6 +39,20 @@ TEST(StringTable, LookupByIdNumberAndLanguage) {
   EXPECT_FALSE(textIdByNumber(-3).has_value());
 }
 
+// Checksums and signatures read the same everywhere in text: "0x" and four digits.
+TEST(StringTable, ChecksumTextsShowFourHexDigits) {
+  const TextId ids[] = {TextId::SummaryCodeCrc,   TextId::SummaryChipSignature, TextId::SummaryFileChecksum,
+                        TextId::ReadCodeChecksum, TextId::ReadChipSignature,    TextId::ReadFtSignature,
+                        TextId::ReadCpSignature};
+  for (const TextId id : ids) {
+    for (const LanguageId language : {kEnglish, kChinese}) {
+      const std::string line = formatText(text(id, language), 0xBEEFu);
+      EXPECT_NE(line.find("0xBEEF"), std::string::npos) << line;
+      EXPECT_EQ(line.find("0x00BEEF"), std::string::npos) << line;
+    }
+  }
+}
+
 TEST(Format, FormatsAndCutsAtUtf16Units) {
   EXPECT_EQ(formatText("OPTION[0x%04X]: 0x%04X\r\n", 0x2000, 0x3FFF), "OPTION[0x2000]: 0x3FFF\r\n");
   EXPECT_EQ(formatText("%s", std::string(5000, 'a').c_str()).size(), 5000u);

@@ -67,6 +67,8 @@ CKT90EXEDlg& GuiWorld::open(GuiOptions options) {
 
 void GuiWorld::close() {
   if (window) {
+    // The end of a test, not a user quitting: what the image holds may go unasked.
+    session->state().markSaved();
     window->close();
     waitIdle();
     window.reset();

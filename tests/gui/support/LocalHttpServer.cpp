@@ -21,7 +21,8 @@ void LocalHttpServer::answer() {
       ++requests;
       if (silent) return;
       QByteArray reply = "HTTP/1.1 " + QByteArray::number(status) + " X\r\nContent-Type: text/html; charset=utf-8\r\n";
-      reply += "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+      if (withLength) reply += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+      reply += "Connection: close\r\n\r\n" + body;
       socket->write(reply);
       socket->disconnectFromHost();
     });

@@ -18,6 +18,17 @@ MessageAnswer ScriptedDialogs::messageBox(QWidget*, const QString& text, Message
   return answer;
 }
 
+SaveChangesAnswer ScriptedDialogs::askSaveChanges(QWidget*, LanguageId) {
+  ++saveChangesAsked;
+  if (saveChanges.empty()) {
+    unexpected << "save changes";
+    return SaveChangesAnswer::Cancel;
+  }
+  const SaveChangesAnswer answer = saveChanges.front();
+  saveChanges.pop_front();
+  return answer;
+}
+
 bool ScriptedDialogs::editText(QWidget*, const Host::EntryRequest& request, LanguageId, std::string& text) {
   prompts.push_back(request);
   if (entries.empty()) {

@@ -15,6 +15,7 @@ namespace kt90::gui::test {
 class ScriptedDialogs : public Dialogs {
  public:
   MessageAnswer messageBox(QWidget*, const QString& text, MessageButtons buttons, LanguageId) override;
+  SaveChangesAnswer askSaveChanges(QWidget*, LanguageId) override;
   bool editText(QWidget*, const Host::EntryRequest& request, LanguageId, std::string& text) override;
   QString openFileName(QWidget*, LanguageId) override;
   std::optional<SaveChoice> saveFileName(QWidget*, LanguageId, const QString& proposed) override;
@@ -30,6 +31,7 @@ class ScriptedDialogs : public Dialogs {
 
   // Answers, in order.
   std::deque<MessageAnswer> answers;               // Yes/No questions
+  std::deque<SaveChangesAnswer> saveChanges;       // the question before unsaved changes go
   std::deque<std::optional<std::string>> entries;  // entry dialogs; nullopt = Cancel
   std::deque<QString> openFiles;
   std::deque<std::optional<SaveChoice>> saves;
@@ -40,6 +42,7 @@ class ScriptedDialogs : public Dialogs {
   // What was shown.
   QStringList messages;  // OK boxes and questions
   QStringList questions;
+  int saveChangesAsked = 0;
   std::vector<Host::EntryRequest> prompts;
   QStringList editors;
   std::optional<ProgrammerUid> lastConnected;

@@ -1,4 +1,4 @@
-#include "cli/SerialPorts.h"
+#include "connect/SerialPorts.h"
 
 namespace kt90 {
 

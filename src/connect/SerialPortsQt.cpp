@@ -1,6 +1,6 @@
 #include <QCoreApplication>
 
-#include "cli/SerialPorts.h"
+#include "connect/SerialPorts.h"
 #include "link/PortAccess.h"
 #include "link/PortList.h"
 #include "link/SerialDriver.h"
@@ -9,7 +9,7 @@ namespace kt90 {
 
 namespace {
 
-// Serial ports want a Qt application object in the process.
+// Serial ports want a Qt application object in the process; a window already has one.
 void ensureQtApplication() {
   static int argc = 1;
   static char name[] = "kt90ctl";

@@ -5,9 +5,9 @@
 
 #include "core/base/Bytes.h"
 
-namespace kt90::sim {
+namespace kt90 {
 
-// Our firmware image, as shipped in Firmware/ and as the emulated start-up code accepts it:
+// Our firmware image, as shipped in Firmware/ and as the programmer's start-up code accepts it:
 //   0  "KTFW"
 //   4  u16 header size (64)      6  u16 format (1)
 //   8  u32 image size, header included
@@ -29,8 +29,4 @@ struct FirmwareImage {
 std::optional<FirmwareImage> parseFirmwareImage(ByteView bytes);
 Bytes encodeFirmwareImage(const FirmwareImage& image);
 
-// A plausible application of `bodySize` bytes: a vector table, Thumb code and a table of
-// texts naming `version`. Deterministic, so the shipped images can be made again.
-Bytes makeFirmwareBody(const std::string& version, std::size_t bodySize);
-
-}  // namespace kt90::sim
+}  // namespace kt90

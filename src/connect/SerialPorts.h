@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -6,7 +7,7 @@
 
 #include "core/programmer/CKT90Driver.h"
 
-// The serial side of the device commands, one file per platform: Qt SerialPort on Linux
+// The serial side of the connection factory, one file per platform: Qt SerialPort
 // (SerialPortsQt.cpp), COM ports on Windows (SerialPortsWindows.cpp), none in a build
 // without either (SerialPortsNone.cpp).
 namespace kt90 {

@@ -1,4 +1,4 @@
-#include "cli/SerialPorts.h"
+#include "connect/SerialPorts.h"
 #include "link/UsbIds.h"
 #include "wire/ComPort.h"
 #include "wire/ComPortList.h"

@@ -1,0 +1,74 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "core/base/AtomicWrite.h"
+
+namespace kt90 {
+namespace {
+
+std::string systemProblem(const char* step) { return std::string(step) + ": error " + std::to_string(GetLastError()); }
+
+bool writeAll(HANDLE file, ByteView bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+    done += written;
+  }
+  return true;
+}
+
+}  // namespace
+
+AtomicWriteOutcome writeAtomically(const AtomicWriteRequest& request) {
+  AtomicWriteOutcome outcome;
+  const std::filesystem::path folder =
+      request.target.has_parent_path() ? request.target.parent_path() : std::filesystem::path(".");
+  const std::filesystem::path temp =
+      folder / (request.tempName.empty() ? randomTempName(request.target) : request.tempName);
+  // CREATE_NEW fails on anything already at the name, a planted link included; the
+  // reparse-point flag keeps the call from following one. FILE_SHARE_DELETE lets the
+  // file be renamed while it stays open and locked.
+  const HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    outcome.problem = systemProblem("cannot create a temporary file beside it");
+    return outcome;
+  }
+  if (!writeAll(file, request.bytes)) outcome.problem = systemProblem("cannot write");
+  if (outcome.ok() && !FlushFileBuffers(file)) outcome.problem = systemProblem("cannot sync");
+  if (outcome.ok() && request.keepLocked) {
+    OVERLAPPED whole{};
+    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole)) {
+      outcome.problem = systemProblem("cannot lock");
+    }
+  }
+  if (outcome.ok() && !request.keepLocked) {
+    CloseHandle(file);
+  }
+  if (outcome.ok() && !MoveFileExW(temp.c_str(), request.target.c_str(),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    outcome.problem = systemProblem("cannot rename it over the file");
+    if (request.keepLocked) CloseHandle(file);
+    DeleteFileW(temp.c_str());
+    return outcome;
+  }
+  if (!outcome.ok()) {
+    CloseHandle(file);
+    DeleteFileW(temp.c_str());
+    return outcome;
+  }
+  // MOVEFILE_WRITE_THROUGH returns once the rename is on the disk; Windows has no folder
+  // sync to add.
+  if (request.keepLocked) outcome.held = reinterpret_cast<NativeFile>(file);
+  return outcome;
+}
+
+void closeNativeFile(NativeFile file) {
+  if (file != kNoNativeFile) CloseHandle(reinterpret_cast<HANDLE>(file));
+}
+
+}  // namespace kt90

@@ -1,0 +1,50 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace kt90 {
+
+class JournalStore;
+
+enum class DeviceOperation { Download, Upload, ReadChip, HardwareTest, UpdateFirmware, Statistics, QueryUid };
+
+// How a firmware update takes the image it found: the window asks the user, naming both
+// versions and warning of a downgrade; a script goes on unless the image is older than the
+// programmer's firmware, or also then when it allowed a downgrade.
+enum class FirmwareConsent { RefuseDowngrade, AllowDowngrade, AskUser };
+
+// What one device operation is asked to do. The program image and chip are the working
+// state's; everything that differs between a window, a single kt90ctl run and a gang member
+// is here.
+struct OperationRequest {
+  DeviceOperation op = DeviceOperation::Download;
+  // What the driver opens: a serial port's name or path (the emulator ignores it).
+  std::string devicePort;
+  // How the log and the journal name the programmer: the port as given, or "sim:PATH".
+  std::string port;
+  // The program file a download sends, as the journal names it (absolute).
+  std::string programFile;
+  // A download saves the project file after writing it (a gang saves once, at the end).
+  bool saveProjectFile = true;
+  // The serials of a stand-alone download whose file has no program limit.
+  std::optional<std::uint64_t> serialCount;
+  // Where serial blocks are reserved; none: the journal is off and serials are not reserved.
+  JournalStore* serialLedger = nullptr;
+  // Says why the port cannot be used (no permission to open it), empty when it can. Asked
+  // once the guard has admitted the operation, so a refusal is journaled like any failure.
+  std::function<std::string()> portProblem;
+  FirmwareConsent firmware = FirmwareConsent::RefuseDowngrade;
+};
+
+// The request for `op` on a programmer opened as `devicePort` and named `port`.
+inline OperationRequest operationRequest(DeviceOperation op, std::string devicePort, std::string port) {
+  OperationRequest request;
+  request.op = op;
+  request.devicePort = std::move(devicePort);
+  request.port = std::move(port);
+  return request;
+}
+
+}  // namespace kt90
