@@ -77,7 +77,11 @@ build_windows() {
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
         -DKT90_QT=OFF -DKT90_TESTS=$tests -DKT90_WERROR=ON -DKT90_SQLITE_SOURCE="$deps/sqlite" \
         -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG -Wno-array-bounds" >/dev/null
-  cmake --build "$out/build" -j "$jobs"
+  # A test program whose sources use POSIX-only calls does not build for Windows yet: it is
+  # reported as skipped below; kt90ctl.exe itself must build.
+  cmake --build "$out/build" -j "$jobs" -- -k 0 >"$out/build.log" 2>&1 || true
+  grep -E "^FAILED: " "$out/build.log" | sed 's/^/   skipped (does not build for Windows): /' || true
+  [ -f "$out/build/bin/kt90ctl.exe" ] || { tail -40 "$out/build.log"; echo "kt90ctl.exe did not build"; exit 1; }
 }
 
 # The Linux programs the tests compare with and serve from: kt90-sim --pty, kt90ctl.
@@ -104,6 +108,21 @@ start_wine() {
   mkdir -p "$logs"
   echo "== wine prefix"
   "$wine" wineboot -i >"$logs/wineboot.log" 2>&1
+  # COM5 is kt90-sim's pty. Wine's mount manager makes its ports when the prefix starts,
+  # so the port goes into the registry and the prefix starts again.
+  "$wine" reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$pty" /f >"$logs/reg.log" 2>&1
+  "$wineserver_bin" -k >/dev/null 2>&1 || true
+}
+
+# kt90-sim --pty, serving one programmer until the serial checks are done; $pty is its port.
+start_sim() {
+  work=$out/e2e
+  rm -rf "$work"
+  mkdir -p "$work"
+  "$linux_bin/kt90-sim" --pty --state "$work/sim.state" >"$work/sim.out" 2>"$work/sim.err" &
+  simpid=$!
+  for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
+  pty=$(head -1 "$work/sim.out")
 }
 
 stop_wine() {
@@ -151,18 +170,9 @@ zpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 # Download, upload, stats, uid, hwtest and read through COM5, a pty of kt90-sim.
 run_serial_end_to_end() {
-  echo "== kt90ctl.exe over COM5 (kt90-sim --pty)"
-  local work=$out/e2e
-  rm -rf "$work"
-  mkdir -p "$work"
+  echo "== kt90ctl.exe over COM5 (kt90-sim --pty on $pty)"
   cp "$root/data/samples/blink_vk1620.vk" "$work/prog.vk"
-  "$linux_bin/kt90-sim" --pty --state "$work/sim.state" >"$work/sim.out" 2>"$work/sim.err" &
-  simpid=$!
-  for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
-  local pty
-  pty=$(head -1 "$work/sim.out")
-  [ -e "$pty" ] || { fail "kt90-sim gave no pty"; return; }
-  ln -sfn "$pty" "$WINEPREFIX/dosdevices/com5"
+  [ -e "$pty" ] || { fail "kt90-sim gave no pty: $(cat "$work/sim.err")"; return; }
   for port in COM5 '\\.\COM5'; do
     winctl download "$(zpath "$work/prog.vk")" --port "$port" || fail "download --port $port: $(cat "$logs/w.err")"
     winctl upload "$(zpath "$work/back.vk")" --port "$port" --json || fail "upload --port $port: $(cat "$logs/w.out")"
@@ -181,11 +191,6 @@ run_serial_end_to_end() {
   simpid=
 
   echo "== kt90ctl.exe --sim"
-  if winctl stats --sim "$(zpath "$work/own.state")" && true; then :; fi
-  if grep -q "not supported on Windows yet" "$logs/w.err" "$logs/w.out"; then
-    echo "   skipped: the emulator's state file has no Windows lock and durable write yet"
-    return
-  fi
   winctl download "$(zpath "$work/prog.vk")" --sim "$(zpath "$work/own.state")" || fail "download --sim"
   winctl upload "$(zpath "$work/back2.vk")" --sim "$(zpath "$work/own.state")" || fail "upload --sim"
   "$linux_bin/kt90ctl" convert "$work/back2.vk" "$work/back2.bin" >/dev/null 2>&1 || true
@@ -256,8 +261,9 @@ write_zip
 if [ "$mode" = all ]; then
   build_linux
   exe=$out/zip/kt90-windows-x64/kt90ctl.exe  # as unpacked: it finds its program directory beside itself
-  start_wine
   trap stop_wine EXIT
+  start_sim
+  start_wine
   run_unit_tests
   run_serial_end_to_end
   run_same_output
