@@ -9,6 +9,7 @@
 #include "core/base/Encoding.h"
 #include "core/journal/JournalCsv.h"
 #include "core/journal/JournalTime.h"
+#include "core/programmer/DeviceOperations.h"
 #include "core/text/Format.h"
 
 namespace kt90 {
@@ -150,6 +151,13 @@ void runJournal(const JournalArgs& args, const CliOptions& options) {
   if (!error.empty()) throw CommandFailure(kExitFailed, error);
 }
 
+// Every operation's name as records carry it.
+std::vector<std::string> operationNames() {
+  std::vector<std::string> names;
+  for (DeviceOperation op : kDeviceOperations) names.emplace_back(deviceOperationName(op));
+  return names;
+}
+
 }  // namespace
 
 void addJournalCommand(CLI::App& app, CliOptions& options, int& exitCode) {
@@ -162,7 +170,7 @@ void addJournalCommand(CLI::App& app, CliOptions& options, int& exitCode) {
   command->add_option("--until", args->until, "Records that started before this ISO 8601 time");
   command->add_option("--port", args->port, "Records of this port");
   command->add_option("--operation", args->operation, "Records of this operation")
-      ->check(CLI::IsMember({"download", "upload", "read", "hwtest", "stats", "update-firmware", "uid"}));
+      ->check(CLI::IsMember(operationNames()));
   command->add_option("--result", args->result, "Records that passed or failed")
       ->check(CLI::IsMember({"passed", "failed"}));
   command->add_flag("--summary", args->summary,

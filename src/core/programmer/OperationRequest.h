@@ -9,6 +9,9 @@ namespace kt90 {
 class JournalStore;
 
 enum class DeviceOperation { Download, Upload, ReadChip, HardwareTest, UpdateFirmware, Statistics, QueryUid };
+inline constexpr DeviceOperation kDeviceOperations[] = {
+    DeviceOperation::Download,       DeviceOperation::Upload,     DeviceOperation::ReadChip, DeviceOperation::HardwareTest,
+    DeviceOperation::UpdateFirmware, DeviceOperation::Statistics, DeviceOperation::QueryUid};
 
 // How a firmware update takes the image it found: the window asks the user, naming both
 // versions and warning of a downgrade; a script goes on unless the image is older than the
