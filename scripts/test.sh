@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the normal build (core, link, emulator, GUI, CLI), then the
-# core again under AddressSanitizer and UndefinedBehaviorSanitizer, then the Debian package.
+# core again under AddressSanitizer and UndefinedBehaviorSanitizer, then kt90ctl for
+# Windows under wine, then the Debian package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -19,6 +20,10 @@ ctest --preset default -j "$jobs"
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
+
+# kt90ctl for Windows: cross-built, tested under wine against this build's kt90-sim and
+# kt90ctl, zipped.
+KT90_LINUX_BIN=$PWD/build/default/bin ./scripts/windows.sh
 
 # The Debian package from a Release build: installed, run and removed again.
 ./scripts/package-test.sh

@@ -14,13 +14,6 @@
 
 namespace kt90 {
 
-std::string executableDir() {
-  std::error_code error;
-  const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return pathToUtf8(std::filesystem::current_path(error));
-  return pathToUtf8(self.parent_path());
-}
-
 std::string resolveDataDir(const std::string& explicitDir) {
   const std::string exe = executableDir();
   return findProgramDir(explicitDir.empty() ? std::nullopt : std::optional<std::string>(explicitDir),

@@ -68,6 +68,7 @@ class CliSession {
 void reportFailure(const CommandFailure& failure, bool json);
 
 std::string resolveDataDir(const std::string& explicitDir);
+// The folder of the running executable (one file per platform).
 std::string executableDir();
 
 }  // namespace kt90

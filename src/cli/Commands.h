@@ -5,6 +5,9 @@
 
 namespace kt90 {
 
+// kt90ctl with its arguments as UTF-8; returns the exit code.
+int runKt90ctl(int argc, char** argv);
+
 // --json on `command` (and on the whole line): the outcome as one JSON object with "ok" on
 // standard output, a failure as {"ok": false, "error": why}.
 inline CLI::Option* addJsonFlag(CLI::App& command, CliOptions& options) {

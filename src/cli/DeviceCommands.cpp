@@ -1,7 +1,5 @@
 // kt90ctl commands that reach a programmer: on a serial port (--port) or on the emulator in
 // this process with its state kept in a file (--sim).
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -16,6 +14,7 @@
 #include "cli/DeviceJson.h"
 #include "cli/Gang.h"
 #include "cli/Json.h"
+#include "cli/Terminal.h"
 #include "core/app/SaveProgramFile.h"
 #include "core/app/ShellState.h"
 #include "core/base/Encoding.h"
@@ -189,7 +188,7 @@ void runGangDownload(const CommandSpec& spec, const DeviceArgs& args, CliOptions
     prepareSerialPorts();
   DownloadPlan plan;
   exitCode = runGangDownload(
-      names, options, ::isatty(::fileno(stderr)) != 0,
+      names, options, isTerminal(stderr),
       [&](CliSession& session) {
         prepareSession(spec, args, session);
         plan = planDownload(args, session, journalPath(options).has_value());
@@ -204,7 +203,7 @@ void runCommand(const CommandSpec& spec, const DeviceArgs& args, CliOptions& opt
   CliSession session(options, stdout);
   TerminalHost& host = session.host();
   host.setQuiet(options.json);
-  host.setProgressBar(::isatty(::fileno(stderr)) != 0);
+  host.setProgressBar(isTerminal(stderr));
   const ProgrammerTarget& target = args.programmers.front();
   OperationOutcome outcome;
   std::string why;
@@ -247,7 +246,14 @@ void addPortsCommand(CLI::App& app, CliOptions& options, int& exitCode) {
       Json json;
       json["ok"] = true;
       json["ports"] = Json::array();
-      for (const SerialPortListing& port : list) json["ports"].push_back({{"port", port.port}, {"name", port.name}});
+      for (const SerialPortListing& port : list) {
+        Json entry{{"port", port.port}, {"name", port.name}};
+        if (port.vendorId && port.productId) {
+          entry["vendorId"] = *port.vendorId;
+          entry["productId"] = *port.productId;
+        }
+        json["ports"].push_back(entry);
+      }
       printJson(json);
     } else {
       for (const SerialPortListing& port : list) std::printf("%s\t%s\n", port.port.c_str(), port.name.c_str());
@@ -293,9 +299,10 @@ void addDeviceCommands(CLI::App& app, CliOptions& options, int& exitCode) {
                                "--sim, to download into several programmers at once (each once: another spelling "
                                "or a link of the same port or state file is wrong usage)"
                              : "Serial port of the programmer (COM3, /dev/ttyACM0, a pty)");
-    addProgrammerOption(*command, args, true,
-                        gang ? "Use an emulated programmer with its state in STATEFILE (locked while in use); may be repeated as --port"
-                             : "Use the emulated programmer with its state in STATEFILE (locked while in use)");
+    addProgrammerOption(
+        *command, args, true,
+        gang ? "Use an emulated programmer with its state in STATEFILE (locked while in use); may be repeated as --port"
+             : "Use the emulated programmer with its state in STATEFILE (locked while in use)");
     if (gang) {
       command->add_option("FILE", args->file, "Program file (.vk, .hex, .bin, .pro)")
           ->required()

@@ -8,7 +8,8 @@
 #include "core/programmer/CKT90Driver.h"
 
 // The serial side of the connection factory, one file per platform: Qt SerialPort
-// (SerialPortsQt.cpp), none in a build without it (SerialPortsNone.cpp).
+// (SerialPortsQt.cpp), COM ports on Windows (SerialPortsWindows.cpp), none in a build
+// without either (SerialPortsNone.cpp).
 namespace kt90 {
 
 bool haveSerialPorts();

@@ -1,5 +1,6 @@
 #include "core/app/WritableFiles.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -23,7 +24,8 @@ std::string environmentValue(const char* name) {
   return value ? std::string(value) : std::string();
 }
 
-bool isAbsolute(const std::string& dir) { return !dir.empty() && pathFromUtf8(dir).is_absolute(); }
+// The XDG rule: only an absolute POSIX path counts.
+bool isAbsolutePosix(const std::string& dir) { return !dir.empty() && dir.front() == '/'; }
 
 }  // namespace
 
@@ -84,13 +86,27 @@ std::string WritableFiles::whereLine(const std::filesystem::path& path, Language
                     pathToUtf8(path).c_str());
 }
 
+namespace {
+
+// `base`/`tail` in the separator style of the platform described, whichever host asks.
+std::string joinForPlatform(std::string base, const std::string& tail, bool windows) {
+  const char separator = windows ? '\\' : '/';
+  if (windows) std::replace(base.begin(), base.end(), '/', separator);
+  if (base.back() != separator) base += separator;
+  std::string rest = tail;
+  std::replace(rest.begin(), rest.end(), '/', separator);
+  return base + rest;
+}
+
+}  // namespace
+
 std::string userDataDir(const UserEnvironment& environment) {
   if (environment.windows) {
-    return environment.appData.empty() ? std::string() : pathToUtf8(pathFromUtf8(environment.appData) / "kt90");
+    return environment.appData.empty() ? std::string() : joinForPlatform(environment.appData, "kt90", true);
   }
-  if (isAbsolute(environment.xdgDataHome)) return pathToUtf8(pathFromUtf8(environment.xdgDataHome) / "kt90");
+  if (isAbsolutePosix(environment.xdgDataHome)) return joinForPlatform(environment.xdgDataHome, "kt90", false);
   if (environment.home.empty()) return {};
-  return pathToUtf8(pathFromUtf8(environment.home) / ".local" / "share" / "kt90");
+  return joinForPlatform(environment.home, ".local/share/kt90", false);
 }
 
 UserEnvironment currentUserEnvironment() {

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,6 +10,7 @@
 #include "core/editors/UidBindingEditor.h"
 #include "core/programmer/HardwareTest.h"
 #include "support/TempDir.h"
+#include "support/TestPlatform.h"
 
 namespace kt90 {
 namespace {
@@ -47,8 +47,10 @@ TEST(WritableFiles, TheUserFolderFollowsThePlatformsRules) {
   EXPECT_EQ(userDataDir({"rel/data", "/home/ann", "", false}), "/home/ann/.local/share/kt90");
   EXPECT_EQ(userDataDir({"", "/home/ann", "", false}), "/home/ann/.local/share/kt90");
   EXPECT_EQ(userDataDir({"", "", "C:/Users/ann/AppData/Roaming", false}), "");
+  // Windows' folder is shown with its own separator, however APPDATA was written.
   EXPECT_EQ(userDataDir({"/x/data", "/home/ann", "C:/Users/ann/AppData/Roaming", true}),
-            "C:/Users/ann/AppData/Roaming/kt90");
+            "C:\\Users\\ann\\AppData\\Roaming\\kt90");
+  EXPECT_EQ(userDataDir({"", "", "C:\\Users\\ann\\AppData\\Roaming\\", true}), "C:\\Users\\ann\\AppData\\Roaming\\kt90");
   EXPECT_EQ(userDataDir({"/x/data", "/home/ann", "", true}), "");
 }
 
@@ -110,7 +112,8 @@ TEST(WritableFiles, TheProbeFindsWritableFoldersAndAMissingProgramDirectoryStays
 }
 
 TEST(WritableFiles, AReadOnlyFolderIsFoundByTheProbe) {
-  if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  if (!test::folderPermissionsEnforced())
+    GTEST_SKIP() << "root, and anybody on Windows, writes into read-only folders";
   Folders f("kt90_wf_probe_readonly");
   fs::permissions(f.program, fs::perms::owner_write, fs::perm_options::remove);
   EXPECT_FALSE(directoryWritable(f.program));

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -13,6 +12,7 @@
 #include "core/chip/IniKeyWriter.h"
 #include "core/chip/IniSnapshot.h"
 #include "support/TempDir.h"
+#include "support/TestPlatform.h"
 
 namespace kt90 {
 namespace {
@@ -84,8 +84,8 @@ TEST_F(IniFileTest, MissingFileSectionOrKeyGivesDefault) {
 TEST_F(IniFileTest, NoSmallRegularFileReadsAsMissingAndIsNeverReplaced) {
   namespace fs = std::filesystem;
   for (const char* folder : {"EN_DEV", "CIF"}) fs::create_directories(dir / folder);
-  ASSERT_EQ(::mkfifo((dir / "EN_DEV" / "PIPE.dev").c_str(), 0600), 0);
-  ASSERT_EQ(::mkfifo((dir / "CIF" / "PIPE.cif").c_str(), 0600), 0);
+  if (!test::makeFifo(dir / "EN_DEV" / "PIPE.dev")) GTEST_SKIP() << test::kNoFifos;
+  ASSERT_TRUE(test::makeFifo(dir / "CIF" / "PIPE.cif"));
   fs::create_directories(dir / "EN_DEV" / "FOLDER.dev");
   write("EN_DEV/HUGE.dev", bytesOf("[ROM]\r\nSize=5\r\n"));
   fs::resize_file(dir / "EN_DEV" / "HUGE.dev", CIniFile::kMaxFileBytes + 1);

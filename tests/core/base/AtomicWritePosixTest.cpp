@@ -1,3 +1,4 @@
+// fork() and POSIX links: the POSIX build runs these.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -1,4 +1,3 @@
-// kt90ctl: the program's operations for scripts and production lines.
 #include <CLI/CLI.hpp>
 #include <cstring>
 
@@ -7,6 +6,8 @@
 #include "cli/Json.h"
 #include "core/base/Encoding.h"
 #include "core/base/ProgramVersion.h"
+
+namespace kt90 {
 
 namespace {
 
@@ -19,26 +20,28 @@ bool wantsJson(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int runKt90ctl(int argc, char** argv) {
   CLI::App app{"KT90 programmer control"};
+  // "/path" is a path on every platform, never an option.
+  app.allow_windows_style_options(false);
   app.footer(
       "Exit codes: 0 success, 1 failure, 2 wrong usage. With --json (anywhere on the line) every\n"
       "outcome of every command is one JSON object on standard output with \"ok\"; a failure, wrong\n"
       "usage included, has \"ok\": false and an \"error\" text saying why.\n\n" +
-      kt90::protectionHelp());
-  app.set_version_flag("--version", std::string("kt90ctl ") + kt90::kProgramVersion);
+      protectionHelp());
+  app.set_version_flag("--version", std::string("kt90ctl ") + kProgramVersion);
   app.require_subcommand(1);
   // Usage errors may echo a file name given on the line: standard error stays UTF-8.
   app.failure_message([](const CLI::App* failed, const CLI::Error& error) {
-    return kt90::escapeInvalidUtf8(CLI::FailureMessage::simple(failed, error));
+    return escapeInvalidUtf8(CLI::FailureMessage::simple(failed, error));
   });
   // Global options may also follow the command: "kt90ctl chips --lang zh".
   app.fallthrough();
-  kt90::CliOptions options;
+  CliOptions options;
   app.add_option("--data-dir", options.dataDir, "Program directory (chip definitions, CIF, settings)");
   app.add_option("--lang", options.language, "Language of chip definitions and messages")
       ->check(CLI::IsMember({"en", "zh"}));
-  kt90::addJsonFlag(app, options);
+  addJsonFlag(app, options);
   app.add_option("--journal", options.journal,
                  "Production journal file, postgresql://USER@HOST:PORT/DB server, or \"off\" (default: "
                  "journal.sqlite in the user's data folder)");
@@ -46,12 +49,12 @@ int main(int argc, char** argv) {
                  "The station name records carry as host (default: KT90_STATION, else the computer's name)");
   app.add_flag("--journal-strict", options.journalStrict,
                "An operation whose record cannot be stored in the journal fails");
-  int exitCode = kt90::kExitOk;
-  kt90::addChipCommands(app, options, exitCode);
-  kt90::addFileCommands(app, options, exitCode);
-  kt90::addDeviceCommands(app, options, exitCode);
-  kt90::addJournalCommand(app, options, exitCode);
-  kt90::addSerialsCommand(app, options, exitCode);
+  int exitCode = kExitOk;
+  addChipCommands(app, options, exitCode);
+  addFileCommands(app, options, exitCode);
+  addDeviceCommands(app, options, exitCode);
+  addJournalCommand(app, options, exitCode);
+  addSerialsCommand(app, options, exitCode);
   // --json anywhere on the line, even where the parser takes it for an option's value,
   // asks for the one JSON object.
   options.json = wantsJson(argc, argv);
@@ -65,14 +68,16 @@ int main(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);
-    if (options.json) kt90::printJson(kt90::failureJson(e.what()));
-    return kt90::kExitUsage;
-  } catch (const kt90::CommandFailure& failure) {
-    kt90::reportFailure(failure, options.json);
+    if (options.json) printJson(failureJson(e.what()));
+    return kExitUsage;
+  } catch (const CommandFailure& failure) {
+    reportFailure(failure, options.json);
     return failure.exitCode();
   } catch (const std::exception& e) {
-    kt90::reportFailure(kt90::CommandFailure(kt90::kExitFailed, e.what()), options.json);
-    return kt90::kExitFailed;
+    reportFailure(CommandFailure(kExitFailed, e.what()), options.json);
+    return kExitFailed;
   }
   return exitCode;
 }
+
+}  // namespace kt90

@@ -1,0 +1,15 @@
+# SQLite::SQLite3 for the journal: the system's library, or, where the platform has none
+# (the Windows cross-build), the amalgamation in KT90_SQLITE_SOURCE built in.
+set(KT90_SQLITE_SOURCE "" CACHE PATH "Folder with sqlite3.c and sqlite3.h to build SQLite from")
+if(TARGET SQLite::SQLite3)
+  return()
+endif()
+if(KT90_SQLITE_SOURCE)
+  enable_language(C)
+  add_library(kt90_sqlite STATIC ${KT90_SQLITE_SOURCE}/sqlite3.c)
+  target_include_directories(kt90_sqlite SYSTEM PUBLIC ${KT90_SQLITE_SOURCE})
+  target_compile_definitions(kt90_sqlite PRIVATE SQLITE_THREADSAFE=1 SQLITE_OMIT_LOAD_EXTENSION SQLITE_DQS=0)
+  add_library(SQLite::SQLite3 ALIAS kt90_sqlite)
+else()
+  find_package(SQLite3 REQUIRED)
+endif()
