@@ -2,6 +2,8 @@
 
 namespace kt90 {
 
+bool journalServerSupported() { return false; }
+
 JournalOpen openPostgresJournal(const std::string&, const std::string&) {
   return JournalOpen{nullptr, "this program was built without PostgreSQL support"};
 }

@@ -5,6 +5,8 @@
 namespace kt90 {
 
 // Nothing is contacted here: the first append or read connects, within its own budget.
+bool journalServerSupported() { return true; }
+
 JournalOpen openPostgresJournal(const std::string& uri, const std::string& stationJournal) {
   auto server = std::make_unique<PostgresJournalStore>(uri);
   if (stationJournal.empty()) return JournalOpen{std::move(server), {}};

@@ -16,4 +16,7 @@ inline bool isDatabaseLocation(const std::string& location) {
 // own journal file keeping each record until the server has it.
 JournalOpen openPostgresJournal(const std::string& uri, const std::string& stationJournal);
 
+// Whether this build can reach a PostgreSQL server (it has libpq).
+bool journalServerSupported();
+
 }  // namespace kt90
