@@ -4,6 +4,8 @@
 
 namespace kt90 {
 
+namespace {
+
 std::filesystem::path randomTempName(const std::filesystem::path& target) {
   // random_device reads the system's entropy source, so the name cannot be guessed from
   // the process id, the time or an earlier name.
@@ -18,6 +20,14 @@ std::filesystem::path randomTempName(const std::filesystem::path& target) {
   name += target.filename();
   name += random + ".tmp";
   return name;
+}
+
+}  // namespace
+
+std::filesystem::path temporaryPathFor(const AtomicWriteRequest& request) {
+  const std::filesystem::path folder =
+      request.target.has_parent_path() ? request.target.parent_path() : std::filesystem::path(".");
+  return folder / (request.tempName.empty() ? randomTempName(request.target) : request.tempName);
 }
 
 AtomicWriteOutcome writeFileAtomically(const std::filesystem::path& path, ByteView bytes) {

@@ -45,7 +45,8 @@ AtomicWriteOutcome writeFileAtomically(const std::filesystem::path& path, ByteVi
 // Closes a file handed back by keepLocked (releasing its lock).
 void closeNativeFile(NativeFile file);
 
-// A name no other process can predict: a prefix from the target's name and random bytes.
-std::filesystem::path randomTempName(const std::filesystem::path& target);
+// Where the new content is written first: in the target's folder, under the request's
+// tempName or else a name no other process can predict (the target's name and random bytes).
+std::filesystem::path temporaryPathFor(const AtomicWriteRequest& request);
 
 }  // namespace kt90

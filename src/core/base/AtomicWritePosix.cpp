@@ -38,10 +38,7 @@ std::string syncFolder(const std::filesystem::path& folder) {
 
 AtomicWriteOutcome writeAtomically(const AtomicWriteRequest& request) {
   AtomicWriteOutcome outcome;
-  const std::filesystem::path folder =
-      request.target.has_parent_path() ? request.target.parent_path() : std::filesystem::path(".");
-  const std::filesystem::path temp =
-      folder / (request.tempName.empty() ? randomTempName(request.target) : request.tempName);
+  const std::filesystem::path temp = temporaryPathFor(request);
   // O_EXCL with O_NOFOLLOW: whatever already lies at the name, a planted link included,
   // makes the call fail instead of being opened.
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
@@ -69,7 +66,7 @@ AtomicWriteOutcome writeAtomically(const AtomicWriteRequest& request) {
     outcome.problem = systemProblem("cannot close");
     return outcome;
   }
-  outcome.problem = syncFolder(folder);
+  outcome.problem = syncFolder(temp.parent_path());
   return outcome;
 }
 

@@ -25,10 +25,7 @@ bool writeAll(HANDLE file, ByteView bytes) {
 
 AtomicWriteOutcome writeAtomically(const AtomicWriteRequest& request) {
   AtomicWriteOutcome outcome;
-  const std::filesystem::path folder =
-      request.target.has_parent_path() ? request.target.parent_path() : std::filesystem::path(".");
-  const std::filesystem::path temp =
-      folder / (request.tempName.empty() ? randomTempName(request.target) : request.tempName);
+  const std::filesystem::path temp = temporaryPathFor(request);
   // CREATE_NEW fails on anything already at the name, a planted link included; the
   // reparse-point flag keeps the call from following one. FILE_SHARE_DELETE lets the
   // file be renamed while it stays open and locked.

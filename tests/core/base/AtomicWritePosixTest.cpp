@@ -89,7 +89,10 @@ TEST(AtomicWrite, NothingAtTheTemporaryNameIsFollowed) {
     fs::remove(temp);
   }
   // Unforced names differ every time, so none can be planted in advance.
-  EXPECT_NE(randomTempName(target), randomTempName(target));
+  AtomicWriteRequest unforced;
+  unforced.target = target;
+  EXPECT_EQ(temporaryPathFor(unforced).parent_path(), target.parent_path());
+  EXPECT_NE(temporaryPathFor(unforced), temporaryPathFor(unforced));
   fs::remove_all(dir);
 }
 
