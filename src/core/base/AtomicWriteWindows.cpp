@@ -1,7 +1,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "core/base/AtomicWrite.h"
 
@@ -19,6 +21,17 @@ bool writeAll(HANDLE file, ByteView bytes) {
     done += written;
   }
   return true;
+}
+
+// A file that is open cannot be renamed over: a virus scanner, an indexer or another
+// process glancing at it holds it for moments, so the rename is tried again for a while.
+bool renameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+  for (int attempt = 0;; ++attempt) {
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    const DWORD error = GetLastError();
+    if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt == 100) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
 }
 
 }  // namespace
@@ -46,8 +59,7 @@ AtomicWriteOutcome writeAtomically(const AtomicWriteRequest& request) {
   if (outcome.ok() && !request.keepLocked) {
     CloseHandle(file);
   }
-  if (outcome.ok() && !MoveFileExW(temp.c_str(), request.target.c_str(),
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (outcome.ok() && !renameOver(temp, request.target)) {
     outcome.problem = systemProblem("cannot rename it over the file");
     if (request.keepLocked) CloseHandle(file);
     DeleteFileW(temp.c_str());
