@@ -139,25 +139,14 @@ fail() {
   failures=$((failures + 1))
 }
 
-# Tests that do not pass under wine yet, each with its reason; they are left out and listed.
-known_wine_failures=(
-  "ChipList.ListsDevFilesSortedByNameWithoutRegardToCase|a case-insensitive file system keeps one of AB.DEV and ab.DEV"
-  "SerialLedger.ConnectionsReservingAtOnceGetDisjointBlocks|SQLite reports 'database is locked' under wine's file locks"
-)
-
 # Every Qt-free test program under wine: each test passes or is skipped with its reason.
 run_unit_tests() {
-  local filter="-" entry
-  for entry in "${known_wine_failures[@]}"; do
-    filter+="${entry%%|*}:"
-    echo "   SKIPPED under wine: ${entry%%|*}: ${entry#*|}"
-  done
   echo "== unit tests under wine"
   local passed=0 skipped=0 failed=0 exe
   for exe in "$out/build/bin"/test_*.exe; do
     local name
     name=$(basename "$exe" .exe)
-    (cd "$out/build/bin" && KT90_DATA_DIR="Z:$root/data" timeout 600 "$wine" "$exe" "--gtest_filter=$filter" >"$logs/$name.log" 2>&1) ||
+    (cd "$out/build/bin" && KT90_DATA_DIR="Z:$root/data" timeout 600 "$wine" "$exe" >"$logs/$name.log" 2>&1) ||
       fail "$name (see $logs/$name.log)"
     local p s f
     p=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$logs/$name.log" | tr -d '\r')

@@ -95,7 +95,7 @@ std::string openJournalForWriting(sqlite::Connection& db, const std::string& pat
   db.waitForLocksUntil(deadline);
   // WAL lets readers and one writer at a time work side by side; NORMAL still survives a
   // killed process, only a power cut may cost the last records.
-  std::string error = db.exec("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL");
+  std::string error = db.execWhileBusy("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL");
   if (error.empty()) error = migrate(db);
   if (!error.empty()) db = sqlite::Connection();
   return error;

@@ -73,6 +73,13 @@ std::string Connection::exec(const std::string& sql) {
   return reason;
 }
 
+std::string Connection::execWhileBusy(const std::string& sql) {
+  for (;;) {
+    std::string reason = exec(sql);
+    if (reason.empty() || lastErrorCode() != SQLITE_BUSY || !busyHandler(this, 0)) return reason;
+  }
+}
+
 std::string Connection::lastError() const { return db_ ? sqlite3_errmsg(db_) : "not open"; }
 
 int Connection::lastErrorCode() const { return db_ ? sqlite3_errcode(db_) & 0xFF : SQLITE_CANTOPEN; }

@@ -28,6 +28,10 @@ class Connection {
   bool isOpen() const { return db_ != nullptr; }
   // Runs statements without results; empty on success, else the reason.
   std::string exec(const std::string& sql);
+  // exec, tried again until the lock deadline while SQLite reports the file busy without
+  // waiting itself: it does so when a read would have to become a write (switching the
+  // journal mode reads the header, then writes it), as waiting could deadlock there.
+  std::string execWhileBusy(const std::string& sql);
   std::string lastError() const;
   // SQLite's primary result code of the last call (SQLITE_BUSY, SQLITE_CANTOPEN, ...).
   int lastErrorCode() const;

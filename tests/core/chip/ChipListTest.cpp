@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <iterator>
 
 #include "ChipTestSupport.h"
 #include "core/chip/ChipDefinition.h"
@@ -21,11 +23,16 @@ TEST(ChipList, ListsDevFilesSortedByNameWithoutRegardToCase) {
   } cases[] = {
       {{"B.dev", "A.dev", "Zeta.DEV", "mixed.Dev", "readme.txt", "X.devx", "noext"}, {"A", "B", "mixed", "Zeta"}},
       {{"qd2.dev", "QD10.dev", "Qd1.dev"}, {"Qd1", "QD10", "qd2"}},
-      {{"_under.dev", "a.dev", "Z.dev", "ab.dev", "AB.dev"}, {"a", "AB", "ab", "Z", "_under"}},
+      {{"_under.dev", "a.dev", "Z.dev", "ab.dev", "ABC.dev"}, {"a", "ab", "ABC", "Z", "_under"}},
+      // Equal but for case, upper case first: only where the file system keeps both.
+      {{"ab.dev", "AB.dev", "b.dev"}, {"AB", "ab", "b"}},
   };
   for (const auto& c : cases) {
     TempProgramDir dir;
     for (const char* name : c.files) dir.writeBytes(std::string("CH_DEV/") + name, "[ROM]\r\n");
+    const auto kept = std::distance(std::filesystem::directory_iterator(dir.path() / "CH_DEV"),
+                                    std::filesystem::directory_iterator());
+    if (kept < static_cast<std::ptrdiff_t>(c.files.size())) continue;  // it folds case (Windows)
     std::filesystem::create_directories(dir.path() / "CH_DEV" / "folder.dev");
     EXPECT_EQ(listChipModels(dir.dir(), kChinese), c.listed);
   }
