@@ -114,6 +114,9 @@ start_wine() {
   # so the port goes into the registry and the prefix starts again.
   "$wine" reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$pty" /f >"$logs/reg.log" 2>&1
   "$wineserver_bin" -k >/dev/null 2>&1 || true
+  # One server for the whole run (stop_wine ends it): a server that exits after each program
+  # can meet the next one starting, and each start costs time.
+  "$wineserver_bin" -p >/dev/null 2>&1
 }
 
 # kt90-sim --pty, serving one programmer until the serial checks are done; $pty is its port.
@@ -156,7 +159,7 @@ run_unit_tests() {
     skipped=$((skipped + ${s:-0}))
     failed=$((failed + ${f:-0}))
     echo "   $name: ${p:-0} passed, ${s:-0} skipped, ${f:-0} failed"
-    grep -h -A1 "Skipped$" "$logs/$name.log" | grep -v "Skipped$\|^--" | sed 's/^/     skipped: /' | tr -d '\r' | sort -u || true
+    tr -d '\r' <"$logs/$name.log" | grep -A1 ": Skipped$" | grep -v ": Skipped$\|^--" | sed 's/^/     skipped: /' | sort -u || true
   done
   echo "unit tests under wine: $passed passed, $failed failed, $skipped skipped"
 }
@@ -230,7 +233,7 @@ run_same_output() {
       (cd "$work/linux" && "$linux_bin/kt90ctl" "${args[@]}" "${chip[@]}" >"$work/linux.out" 2>/dev/null) || lrc=$?
       (cd "$work/windows" && winctl "${args[@]}" "${chip[@]}") || wrc=$?
       tr -d '\r' <"$logs/w.out" >"$work/windows.out"
-      [ "$lrc" = "$wrc" ] || fail "${args[*]}: exit $lrc on Linux, $wrc on Windows"
+      [ "$lrc" = "$wrc" ] || fail "${args[*]}: exit $lrc on Linux, $wrc on Windows: $(head -c 400 "$logs/w.err")"
       cmp -s "$work/linux.out" "$work/windows.out" || fail "${args[*]}: other output than on Linux"
       compared=$((compared + 1))
     done
