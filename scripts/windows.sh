@@ -61,7 +61,7 @@ prepare_deps() {
     echo "== GoogleTest for Windows"
     cmake -S /usr/src/googletest -B "$out/googletest" -G Ninja -DCMAKE_BUILD_TYPE=Release \
           -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" -DCMAKE_INSTALL_PREFIX="$deps" \
-          -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON >/dev/null
+          -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON >/dev/null
     cmake --build "$out/googletest" -j "$jobs" >/dev/null
     cmake --install "$out/googletest" >/dev/null
   fi
