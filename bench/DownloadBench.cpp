@@ -17,6 +17,7 @@
 #include "core/app/ProfileStore.h"
 #include "core/app/WorkingState.h"
 #include "core/programmer/DeviceOperations.h"
+#include "core/programmer/ProgramToWrite.h"
 #include "link/SerialDriver.h"
 #include "sim/Emulator.h"
 #include "sim/FdTransport.h"
@@ -106,7 +107,7 @@ bool measure(Result& result, WorkingState& state, CKT90Driver& driver, const std
     CountingDriver counting(driver);
     const auto begin = std::chrono::steady_clock::now();
     const OperationOutcome outcome =
-        runDeviceOperation(operationRequest(DeviceOperation::Download, port, port), state, counting, guard);
+        runDeviceOperation(operationRequest(DeviceOperation::Download, programToWrite(state), port, port), state, counting, guard);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
     if (outcome.finalState != OperationState::Passed) {
       std::fprintf(stderr, "%s: download failed: %s", result.name.c_str(), host.last.c_str());

@@ -17,7 +17,7 @@ TEST_F(Ops, SecondOperationIsRefusedAndChangesNothing) {
   tracker->onOpen = [&] {
     if (std::exchange(nested, true)) return;
     statesBefore = host.states.size();
-    inner = runDeviceOperation(operationRequest(DeviceOperation::Upload, harness.port(), harness.port()), *state, *tracker,
+    inner = runDeviceOperation(operationRequest(DeviceOperation::Upload, programToWrite(*state), harness.port(), harness.port()), *state, *tracker,
                                guard);
   };
   const ProgramImage image = state->image();
@@ -40,7 +40,7 @@ TEST_F(Ops, OperationsFromTwoThreadsNeverOverlap) {
   };
   auto worker = [&] {
     for (int i = 0; i < 20; ++i)
-      started += runDeviceOperation(operationRequest(DeviceOperation::Statistics, harness.port(), harness.port()), *state,
+      started += runDeviceOperation(operationRequest(DeviceOperation::Statistics, {}, harness.port(), harness.port()), *state,
                                     *tracker, guard)
                      .started;
   };
