@@ -106,8 +106,8 @@ bool measure(Result& result, WorkingState& state, CKT90Driver& driver, const std
     state.image().protection.currentTime = 0x60000000u + static_cast<std::uint32_t>(run);
     CountingDriver counting(driver);
     const auto begin = std::chrono::steady_clock::now();
-    const OperationOutcome outcome =
-        runDeviceOperation(operationRequest(DeviceOperation::Download, programToWrite(state), port, port), state, counting, guard);
+    const OperationOutcome outcome = runDeviceOperation(
+        operationRequest(DeviceOperation::Download, programToWrite(state), port, port), state, counting, guard);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
     if (outcome.finalState != OperationState::Passed) {
       std::fprintf(stderr, "%s: download failed: %s", result.name.c_str(), host.last.c_str());

@@ -4,17 +4,17 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <limits>
+#include <memory>
 #include <optional>
 
 #include "cli/Commands.h"
-#include "connect/ProgrammerConnection.h"
-#include "connect/SerialPorts.h"
 #include "cli/DeviceJson.h"
 #include "cli/Gang.h"
 #include "cli/Json.h"
 #include "cli/Terminal.h"
+#include "connect/ProgrammerConnection.h"
+#include "connect/SerialPorts.h"
 #include "core/app/SaveProgramFile.h"
 #include "core/app/ShellState.h"
 #include "core/base/Encoding.h"

@@ -7,8 +7,8 @@
 
 #include "cli/DeviceJson.h"
 #include "cli/GangConsole.h"
-#include "core/programmer/ProgramToWrite.h"
 #include "core/base/Encoding.h"
+#include "core/programmer/ProgramToWrite.h"
 
 namespace kt90 {
 

@@ -11,20 +11,20 @@
 #include <chrono>
 #include <filesystem>
 
+#include "connect/ProgrammerConnection.h"
 #include "core/app/LimitCommands.h"
 #include "core/app/ModeCommands.h"
 #include "core/app/OpenProgramFile.h"
-#include "core/app/SerialCountQuestion.h"
 #include "core/app/SaveProgramFile.h"
+#include "core/app/SerialCountQuestion.h"
 #include "core/app/Settings.h"
 #include "core/base/FileIo.h"
 #include "core/base/LocalTime.h"
 #include "core/journal/JournalOutbox.h"
 #include "core/progfile/FileHead.h"
 #include "core/progfile/UidBinding.h"
-#include "core/text/FileProblem.h"
-#include "connect/ProgrammerConnection.h"
 #include "core/programmer/ProgramToWrite.h"
+#include "core/text/FileProblem.h"
 #include "gui/CKT90EXEDlg.h"
 #include "gui/DriverSetup.h"
 #include "gui/GuiText.h"

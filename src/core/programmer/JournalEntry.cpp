@@ -53,7 +53,8 @@ JournalRecord journalRecord(FinishedOperation&& finished, const OperationRequest
   // A download names the file and program it sent; an upload the program it brought back
   // (no file holds it yet); a read the chip it read.
   const ChipTarget& chip = request.program.chip;
-  if (request.op == DeviceOperation::Download) addProgram(record, request.programFile, request.program.image, chip.model);
+  if (request.op == DeviceOperation::Download)
+    addProgram(record, request.programFile, request.program.image, chip.model);
   if (outcome.uploaded) addProgram(record, std::string(), outcome.uploaded->image, outcome.uploaded->chip.model);
   if (request.op == DeviceOperation::ReadChip) record.model = chip.model;
   return record;

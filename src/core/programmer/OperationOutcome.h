@@ -34,8 +34,8 @@ struct OperationOutcome {
   std::string rollingCode;                             // the serial bytes it reported, as ROL_CODE: shows them
   std::optional<std::uint64_t> serialFirst;            // the block of serials reserved for this download
   std::optional<std::uint64_t> serialLast;
-  std::optional<ConfigBlock> writtenConfig;            // once a download stored the whole program: its
-                                                       // ConfigBlock with the signature written, for the project
+  std::optional<ConfigBlock> writtenConfig;  // once a download stored the whole program: its
+                                             // ConfigBlock with the signature written, for the project
   std::optional<UploadedProgram> uploaded;
   std::optional<ProductionCounters> counters;
   std::optional<std::uint32_t> hardwareResult;  // the self-tests' answer

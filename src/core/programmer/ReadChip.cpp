@@ -82,8 +82,7 @@ void logReadFigures(OperationRun& run, const std::array<std::uint8_t, 32>& optio
 OperationState runReadChip(OperationRun& run) {
   WorkingState& state = run.state;
   const ProgramToWrite& program = run.request.program;
-  const std::optional<CifBlock> cif =
-      LoadCif(state.programDir(), program.chip.model, run.language, state.reporter());
+  const std::optional<CifBlock> cif = LoadCif(state.programDir(), program.chip.model, run.language, state.reporter());
   if (!cif) {
     run.log(TextId::CifReadFailed);
     return OperationState::Failed;
