@@ -53,7 +53,7 @@ int runGangDownload(const std::vector<std::string>& names, const CliOptions& opt
   runGang(members, work);
   const auto passed = std::find_if(members.begin(), members.end(), [](const GangMember& m) { return m.passed(); });
   if (passed != members.end()) {
-    // A save that fails is said whatever the output.
+    // What the save says is the project's, not a programmer's: on standard error under --json.
     project.host().setQuiet(false);
     keepDownloadedProgram(project.state(), passed->outcome);
   }
