@@ -2,7 +2,7 @@
 // append through the station's outbox (its own journal first, then the server), median and
 // p99, in one process and in 16 processes appending at once.
 //   bench_journal_server --uri URI [--records N] [--processes N]
-// Start a local server with scripts/pg-server.sh; the records go into a schema of the run's own.
+// Point it at a throwaway server (scripts/pg-server.sh): the records stay in its database.
 #include <sys/wait.h>
 #include <unistd.h>
 
