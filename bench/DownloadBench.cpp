@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "Quantile.h"
 #include "core/app/ProfileStore.h"
 #include "core/app/WorkingState.h"
 #include "core/programmer/DeviceOperations.h"
@@ -86,16 +87,8 @@ struct Result {
   std::uint64_t transactions = 0, bytes = 0;
   std::vector<double> seconds;
   std::vector<double> callSeconds;  // of every run
-  double callQuantile(double q) const {
-    std::vector<double> s = callSeconds;
-    std::sort(s.begin(), s.end());
-    return s.empty() ? 0 : s[static_cast<std::size_t>(q * static_cast<double>(s.size() - 1))];
-  }
-  double median() const {
-    std::vector<double> s = seconds;
-    std::sort(s.begin(), s.end());
-    return s[s.size() / 2];
-  }
+  double callQuantile(double q) const { return quantile(callSeconds, q); }
+  double median() const { return bench::median(seconds); }
 };
 
 // Runs `runs` downloads, each of a new limited file, and times them.
