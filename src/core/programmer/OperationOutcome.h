@@ -34,9 +34,9 @@ struct OperationOutcome {
   std::string rollingCode;                             // the serial bytes it reported, as ROL_CODE: shows them
   std::optional<std::uint64_t> serialFirst;            // the block of serials reserved for this download
   std::optional<std::uint64_t> serialLast;
-  std::optional<ConfigBlock> writtenConfig;            // a download that stored the whole program: the
-                                                       // ConfigBlock it wrote, signature in it, for the project
-  std::optional<UploadedProgram> uploaded;             // a passed upload's program, for the project
+  std::optional<ConfigBlock> writtenConfig;  // a download that stored the whole program: the
+                                             // ConfigBlock it wrote, signature in it, for the project
+  std::optional<UploadedProgram> uploaded;   // a passed upload's program, for the project
   std::optional<ProductionCounters> counters;
   std::optional<std::uint32_t> hardwareResult;  // the self-tests' answer
   std::string reason;                           // why it failed: the last line it logged
