@@ -14,9 +14,11 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "Quantile.h"
 #include "core/app/ProfileStore.h"
 #include "core/app/WorkingState.h"
 #include "core/programmer/DeviceOperations.h"
+#include "core/programmer/ProgramToWrite.h"
 #include "link/SerialDriver.h"
 #include "sim/Emulator.h"
 #include "sim/FdTransport.h"
@@ -85,16 +87,8 @@ struct Result {
   std::uint64_t transactions = 0, bytes = 0;
   std::vector<double> seconds;
   std::vector<double> callSeconds;  // of every run
-  double callQuantile(double q) const {
-    std::vector<double> s = callSeconds;
-    std::sort(s.begin(), s.end());
-    return s.empty() ? 0 : s[static_cast<std::size_t>(q * static_cast<double>(s.size() - 1))];
-  }
-  double median() const {
-    std::vector<double> s = seconds;
-    std::sort(s.begin(), s.end());
-    return s[s.size() / 2];
-  }
+  double callQuantile(double q) const { return quantile(callSeconds, q); }
+  double median() const { return bench::median(seconds); }
 };
 
 // Runs `runs` downloads, each of a new limited file, and times them.
@@ -105,8 +99,8 @@ bool measure(Result& result, WorkingState& state, CKT90Driver& driver, const std
     state.image().protection.currentTime = 0x60000000u + static_cast<std::uint32_t>(run);
     CountingDriver counting(driver);
     const auto begin = std::chrono::steady_clock::now();
-    const OperationOutcome outcome =
-        runDeviceOperation(operationRequest(DeviceOperation::Download, port, port), state, counting, guard);
+    const OperationOutcome outcome = runDeviceOperation(
+        operationRequest(DeviceOperation::Download, programToWrite(state), port, port), state, counting, guard);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
     if (outcome.finalState != OperationState::Passed) {
       std::fprintf(stderr, "%s: download failed: %s", result.name.c_str(), host.last.c_str());

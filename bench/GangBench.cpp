@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "Quantile.h"
 #include "core/app/ProfileStore.h"
 #include "core/app/SaveProgramFile.h"
 
@@ -46,11 +47,6 @@ double timeKt90ctl(std::vector<std::string> args) {
   if (rc != 0 || ::waitpid(pid, &status, 0) != pid) return -1;
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
   return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? took.count() : -1;
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // append through the station's outbox (its own journal first, then the server), median and
 // p99, in one process and in 16 processes appending at once.
 //   bench_journal_server --uri URI [--records N] [--processes N]
-// Start a local server with scripts/pg-server.sh; the records go into a schema of the run's own.
+// Point it at a throwaway server (scripts/pg-server.sh): the records stay in its database.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "Quantile.h"
 #include "core/journal/JournalStore.h"
 #include "core/journal/postgres/PostgresOpen.h"
 
@@ -59,15 +60,9 @@ std::vector<double> appendAll(const std::string& uri, const std::filesystem::pat
   return micros;
 }
 
-double percentile(std::vector<double> values, double p) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  return values[std::min(values.size() - 1, static_cast<std::size_t>(p * static_cast<double>(values.size())))];
-}
-
 void report(const char* what, const std::vector<double>& micros, double seconds) {
-  std::printf("%-28s %8zu %10.2f %10.2f %12.0f\n", what, micros.size(), percentile(micros, 0.5) / 1000,
-              percentile(micros, 0.99) / 1000, static_cast<double>(micros.size()) / seconds);
+  std::printf("%-28s %8zu %10.2f %10.2f %12.0f\n", what, micros.size(), quantile(micros, 0.5) / 1000,
+              quantile(micros, 0.99) / 1000, static_cast<double>(micros.size()) / seconds);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "Quantile.h"
 #include "core/programmer/Commands.h"
 #include "link/SerialDriver.h"
 
@@ -57,11 +58,6 @@ double goneProgrammer() {
   const double took = millisecondsSince(begin);
   driver.CloseDevice();
   return failed ? took : -1;
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 }  // namespace

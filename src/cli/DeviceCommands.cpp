@@ -4,17 +4,17 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <limits>
+#include <memory>
 #include <optional>
 
 #include "cli/Commands.h"
-#include "connect/ProgrammerConnection.h"
-#include "connect/SerialPorts.h"
 #include "cli/DeviceJson.h"
 #include "cli/Gang.h"
 #include "cli/Json.h"
 #include "cli/Terminal.h"
+#include "connect/ProgrammerConnection.h"
+#include "connect/SerialPorts.h"
 #include "core/app/SaveProgramFile.h"
 #include "core/app/ShellState.h"
 #include "core/base/Encoding.h"
@@ -22,6 +22,7 @@
 #include "core/base/FileIo.h"
 #include "core/journal/JournalStore.h"
 #include "core/programmer/DeviceOperations.h"
+#include "core/programmer/ProgramToWrite.h"
 #include "core/text/Format.h"
 #include "core/text/StringTable.h"
 
@@ -49,9 +50,11 @@ std::function<std::string()> portProblem(const ProgrammerConnection& connection,
   };
 }
 
-// What every programmer of one download shares: the file as the journal names it, whether
-// each saves the project file, and the serials a stand-alone programmer takes.
-struct DownloadPlan {
+// What the operation takes from the loaded project, and what every programmer of one
+// download shares: the file as the journal names it, whether each saves the project file,
+// and the serials a stand-alone programmer takes.
+struct OperationPlan {
+  ProgramToWrite program;
   std::string programFile;
   bool saveProjectFile = true;
   std::optional<std::uint64_t> serialCount;
@@ -92,18 +95,20 @@ SaveType prepareSession(const CommandSpec& spec, const DeviceArgs& args, CliSess
   return outType;
 }
 
-// The download's plan from FILE as loaded: a rolling code without a program limit needs
-// --serials (a debugger-type programmer takes one serial whatever it says), and a gang
-// needs the journal to keep its programmers' serials apart. Throws CommandFailure(2)
-// before any programmer is touched.
-DownloadPlan planDownload(const DeviceArgs& args, CliSession& session, bool journalOn) {
-  DownloadPlan plan;
+// The operation's plan from the session as prepared. A download's: a rolling code without
+// a program limit needs --serials (a debugger-type programmer takes one serial whatever it
+// says), and a gang needs the journal to keep its programmers' serials apart. Throws
+// CommandFailure(2) before any programmer is touched.
+OperationPlan planOperation(const CommandSpec& spec, const DeviceArgs& args, CliSession& session, bool journalOn) {
+  OperationPlan plan;
+  plan.program = programToWrite(session.state());
+  if (spec.op != DeviceOperation::Download) return plan;
   std::error_code error;
   const std::filesystem::path absolute = std::filesystem::absolute(pathFromUtf8(args.file), error);
   plan.programFile = pathToUtf8(error ? pathFromUtf8(args.file) : absolute);
   plan.saveProjectFile = args.programmers.size() == 1;
   plan.serialCount = args.serials;
-  const ProgramImage& image = session.state().image();
+  const ProgramImage& image = plan.program.image;
   if (!image.rollingCodeOn()) return plan;
   if (!journalOn && args.programmers.size() > 1) {
     throw CommandFailure(kExitUsage,
@@ -122,7 +127,7 @@ DownloadPlan planDownload(const DeviceArgs& args, CliSession& session, bool jour
 // why it failed (what was said last: a log line or a message), empty when it did not;
 // throws CommandFailure when it cannot start.
 std::string runPrepared(const CommandSpec& spec, const DeviceArgs& args, const ProgrammerTarget& target,
-                        const DownloadPlan& plan, CliSession& session, SaveType outType, OperationOutcome& outcome) {
+                        const OperationPlan& plan, CliSession& session, SaveType outType, OperationOutcome& outcome) {
   const bool emulated = target.kind == ProgrammerTarget::Kind::Emulator;
   if (!emulated && !haveSerialPorts())
     throw CommandFailure(kExitUsage, "this kt90ctl was built without serial ports; use --sim");
@@ -134,7 +139,7 @@ std::string runPrepared(const CommandSpec& spec, const DeviceArgs& args, const P
 
   WorkingState& state = session.state();
   TerminalHost& host = session.host();
-  OperationRequest request = connection.request(spec.op);
+  OperationRequest request = connection.request(spec.op, plan.program);
   request.portProblem = portProblem(connection, state);
   if (spec.op == DeviceOperation::Download) {
     request.programFile = plan.programFile;
@@ -186,12 +191,12 @@ void runGangDownload(const CommandSpec& spec, const DeviceArgs& args, CliOptions
   if (std::any_of(args.programmers.begin(), args.programmers.end(),
                   [](const ProgrammerTarget& p) { return p.kind == ProgrammerTarget::Kind::Serial; }))
     prepareSerialPorts();
-  DownloadPlan plan;
+  OperationPlan plan;
   exitCode = runGangDownload(
       names, options, isTerminal(stderr),
-      [&](CliSession& session) {
-        prepareSession(spec, args, session);
-        plan = planDownload(args, session, journalPath(options).has_value());
+      [&](CliSession& project) {
+        prepareSession(spec, args, project);
+        plan = planOperation(spec, args, project, journalPath(options).has_value());
       },
       [&](std::size_t index, GangMember& member) {
         return runPrepared(spec, args, args.programmers[index], plan, *member.session, SaveType::Project,
@@ -210,8 +215,7 @@ void runCommand(const CommandSpec& spec, const DeviceArgs& args, CliOptions& opt
   exitCode = kExitFailed;
   try {
     const SaveType outType = prepareSession(spec, args, session);
-    DownloadPlan plan;
-    if (spec.op == DeviceOperation::Download) plan = planDownload(args, session, journalPath(options).has_value());
+    const OperationPlan plan = planOperation(spec, args, session, journalPath(options).has_value());
     why = runPrepared(spec, args, target, plan, session, outType, outcome);
   } catch (const CommandFailure& failure) {
     why = failure.what();

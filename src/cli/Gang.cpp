@@ -7,8 +7,8 @@
 
 #include "cli/DeviceJson.h"
 #include "cli/GangConsole.h"
-#include "core/app/SaveProgramFile.h"
 #include "core/base/Encoding.h"
+#include "core/programmer/ProgramToWrite.h"
 
 namespace kt90 {
 
@@ -35,6 +35,11 @@ bool allPassed(const std::vector<GangMember>& members) {
 
 int runGangDownload(const std::vector<std::string>& names, const CliOptions& options, bool live,
                     const std::function<void(CliSession&)>& prepare, const GangWork& work) {
+  // The project: FILE loaded once. Its lines go to standard error under --json, which keeps
+  // standard output for the one object.
+  CliSession project(options, options.json ? stderr : stdout);
+  project.host().setQuiet(options.json);
+  prepare(project);
   GangConsole console(names, stdout, live);
   std::vector<GangMember> members(names.size());
   for (std::size_t i = 0; i < members.size(); ++i) {
@@ -44,11 +49,14 @@ int runGangDownload(const std::vector<std::string>& names, const CliOptions& opt
     host.setQuiet(options.json);
     host.setProgressBar(live);
     host.setOutput(&console.output(i));
-    prepare(*members[i].session);
   }
   runGang(members, work);
   const auto passed = std::find_if(members.begin(), members.end(), [](const GangMember& m) { return m.passed(); });
-  if (passed != members.end()) autoSave(passed->session->state());
+  if (passed != members.end()) {
+    // What the save says is the project's, not a programmer's: on standard error under --json.
+    project.host().setQuiet(false);
+    keepDownloadedProgram(project.state(), passed->outcome);
+  }
   if (options.json) {
     printJson(gangJson(members));
   } else {

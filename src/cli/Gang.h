@@ -26,11 +26,14 @@ struct GangMember {
 // when it passed). `index` is its place in the gang.
 using GangWork = std::function<std::string(std::size_t index, GangMember& member)>;
 
-// The download into the programmers `names`: a session each, whose host writes to the
-// shared console (`live`: standard error is a terminal, show progress lines); `prepare` loads FILE into each on this
-// thread; `work` runs each download on a thread of its own, asking it not to save the project file: it is saved once
-// at the end when at least one passed. Prints the closing table, or the one --json object. Returns the exit code: 0 when every
-// programmer passed, 1 otherwise. Throws what `prepare` throws.
+// The download into the programmers `names`. `prepare` loads FILE once, on this thread, into
+// the project's session. Each programmer has a session of its own for its log and journal,
+// whose host writes to the shared console (`live`: standard error is a terminal, show
+// progress lines); `work` runs each download on a thread of its own with the program
+// prepared, asking it not to save the project file: the project keeps what the first passed
+// download learnt and is saved once, at the end. Prints the closing table, or the one --json
+// object. Returns the exit code: 0 when every programmer passed, 1 otherwise. Throws what
+// `prepare` throws.
 int runGangDownload(const std::vector<std::string>& names, const CliOptions& options, bool live,
                     const std::function<void(CliSession&)>& prepare, const GangWork& work);
 

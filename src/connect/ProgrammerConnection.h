@@ -2,6 +2,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "connect/ProgrammerTarget.h"
 #include "core/programmer/CKT90Driver.h"
@@ -25,9 +26,11 @@ class ProgrammerConnection {
   virtual std::string stateProblem() const { return {}; }
   virtual bool stateLoaded() const { return true; }
 
-  // The request for `op` on this programmer: opened by its location, named by target().name().
-  OperationRequest request(DeviceOperation op) const {
-    return operationRequest(op, target_.kind == ProgrammerTarget::Kind::Serial ? target_.location : std::string(),
+  // The request for `op` with `program` on this programmer: opened by its location, named by
+  // target().name().
+  OperationRequest request(DeviceOperation op, ProgramToWrite program) const {
+    return operationRequest(op, std::move(program),
+                            target_.kind == ProgrammerTarget::Kind::Serial ? target_.location : std::string(),
                             target_.name());
   }
 

@@ -64,6 +64,8 @@ JournalView::JournalView(const std::string& location, LanguageId language, QWidg
   JournalOpen open = openJournalStore(location, JournalAccess::Read);
   journal_ = std::move(open.store);
   openError_ = open.error;
+  // Said as the store says it: a server's URI without its password.
+  if (journal_) location_ = journal_->describe();
   setWindowTitle(qtext(TextId::JournalViewTitle, language));
   setObjectName(QStringLiteral("journalView"));
   result_ = new QComboBox;

@@ -11,19 +11,20 @@
 #include <chrono>
 #include <filesystem>
 
+#include "connect/ProgrammerConnection.h"
 #include "core/app/LimitCommands.h"
 #include "core/app/ModeCommands.h"
 #include "core/app/OpenProgramFile.h"
-#include "core/app/SerialCountQuestion.h"
 #include "core/app/SaveProgramFile.h"
+#include "core/app/SerialCountQuestion.h"
 #include "core/app/Settings.h"
 #include "core/base/FileIo.h"
 #include "core/base/LocalTime.h"
 #include "core/journal/JournalOutbox.h"
 #include "core/progfile/FileHead.h"
 #include "core/progfile/UidBinding.h"
+#include "core/programmer/ProgramToWrite.h"
 #include "core/text/FileProblem.h"
-#include "connect/ProgrammerConnection.h"
 #include "gui/CKT90EXEDlg.h"
 #include "gui/DriverSetup.h"
 #include "gui/GuiText.h"
@@ -312,6 +313,8 @@ void CKT90EXEDlg::startDeviceOperation(DeviceOperation op, std::function<void(co
   WorkingState& state = session_.state();
   OperationRequest request;
   if (op == DeviceOperation::Download && !prepareDownload(request)) return;
+  // Taken here, on the window's thread: the worker never reads the window's program.
+  request.program = programToWrite(state);
   // The progress starts from nothing, whatever the last operation reached; a running
   // operation keeps its own (the new one meets the guard).
   const bool first = !session_.runner().busy();
@@ -329,7 +332,7 @@ void CKT90EXEDlg::startDeviceOperation(DeviceOperation op, std::function<void(co
       [op, where, request, outcome, language, &state, &guard] {
         const ConnectionOpen opened = openProgrammer(where, false);
         ProgrammerConnection& connection = *opened.connection;
-        OperationRequest asked = connection.request(op);
+        OperationRequest asked = connection.request(op, request.program);
         asked.programFile = request.programFile;
         asked.serialCount = request.serialCount;
         asked.serialLedger = request.serialLedger;

@@ -25,12 +25,6 @@ using namespace kt90::gui::test;
 
 namespace {
 
-void chooseEmulator(CKT90EXEDlg& w) {
-  for (QAction* action : w.portMenu()->menu()->actions()) {
-    if (action->text().contains("emulator")) action->trigger();
-  }
-}
-
 QPushButton* buttonOf(CKT90EXEDlg& w, Control c) { return static_cast<QPushButton*>(w.control(c)); }
 
 // The fresh image has no code words: the window asks first, and is told to go on.

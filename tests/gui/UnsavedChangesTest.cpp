@@ -14,16 +14,6 @@ using namespace kt90;
 using namespace kt90::gui;
 using namespace kt90::gui::test;
 
-namespace {
-
-void chooseEmulator(CKT90EXEDlg& w) {
-  for (QAction* action : w.portMenu()->menu()->actions()) {
-    if (action->text().contains("emulator")) action->trigger();
-  }
-}
-
-}  // namespace
-
 class UnsavedChangesTest : public QObject {
   Q_OBJECT
  private slots:

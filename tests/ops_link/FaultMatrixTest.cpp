@@ -118,7 +118,10 @@ TEST_F(FaultMatrix, EveryFaultAgainstEveryOperation) {
   const Bytes projectBytes = *readWholeFile(pathFromUtf8(project));
   InProcessHarness source;
   source.start(withVersion("KT90DB V5.2"));
-  ASSERT_EQ(runDeviceOperation(operationRequest(Op::Download, source.port(), source.port()), *state, source.driver(), guard).finalState, kPassed);
+  ASSERT_EQ(runDeviceOperation(operationRequest(Op::Download, programToWrite(*state), source.port(), source.port()),
+                               *state, source.driver(), guard)
+                .finalState,
+            kPassed);
   sim::Emulator& programmer = source.finish();
   programmer.counters = {7, 5};
 

@@ -28,4 +28,16 @@ inline std::string freshPostgresSchema(const std::string& server) {
   return server + (server.find('?') == std::string::npos ? "?" : "&") + "options=-csearch_path%3D" + schema;
 }
 
+// A test against the server in a schema of its own; skipped where no server was started.
+class PostgresSchemaTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string server = postgresServer();
+    if (server.empty()) GTEST_SKIP() << "no test server (KT90_TEST_POSTGRES)";
+    uri = freshPostgresSchema(server);
+    ASSERT_FALSE(uri.empty());
+  }
+  std::string uri;
+};
+
 }  // namespace kt90::test

@@ -6,6 +6,7 @@
 #include "core/programmer/Identification.h"
 #include "core/programmer/JournalEntry.h"
 #include "core/programmer/Operations.h"
+#include "core/programmer/ProgramToWrite.h"
 
 namespace kt90 {
 
@@ -62,6 +63,10 @@ OperationState runStarted(const OperationRequest& request, WorkingState& state, 
   state.host().setProgress(0);
   state.appendLog("CLEAR");
   const OperationState finalState = portUsable(run) ? dispatch(request.op, run) : OperationState::Failed;
+  // The project takes what came back while the guard still holds: no other operation
+  // changes the working state meanwhile.
+  if (outcome.uploaded) adoptUploadedProgram(state, *outcome.uploaded);
+  if (request.saveProjectFile) keepDownloadedProgram(state, outcome);
   if (finalState != OperationState::Ready) state.setOperationState(finalState);
   run.session.close();
   return finalState;
@@ -74,7 +79,7 @@ void journalOperation(FinishedOperation&& finished, const OperationRequest& requ
   JournalStore* journal = state.journal();
   if (!journal) return;
   const bool uidQuery = request.op == DeviceOperation::QueryUid;
-  const JournalAppend stored = journal->append(journalRecord(std::move(finished), request, outcome, state));
+  const JournalAppend stored = journal->append(journalRecord(std::move(finished), request, outcome));
   if (stored.stored()) {
     // Kept on the station while the journal server is away: said, never a failure.
     if (!stored.error.empty()) {

@@ -11,10 +11,11 @@
 namespace kt90 {
 
 // Runs one operation start to end on the calling thread: the guard, Running state, the
-// port check, the operation frame (open, identification, ..., close on every path), the
-// final state and the journal record. The U_ID query changes no operation state and logs
-// nothing of its own; its finalState is Passed when the U_ID was read (it is then also the
-// state's connectedUid) and Failed otherwise.
+// port check, the operation frame (open, identification, ..., close on every path), what
+// the project takes back (ProgramToWrite.h), the final state and the journal record. The
+// U_ID query changes no operation state and logs nothing of its own; its finalState is
+// Passed when the U_ID was read (it is then also the state's connectedUid) and Failed
+// otherwise.
 OperationOutcome runDeviceOperation(const OperationRequest& request, WorkingState& state, CKT90Driver& driver,
                                     OperationGuard& guard);
 

@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <array>
 
-#include "core/app/SaveProgramFile.h"
 #include "core/chip/Cif.h"
 #include "core/progfile/Checksums.h"
 #include "core/progfile/UidBinding.h"
@@ -147,27 +146,27 @@ bool restartProgrammer(OperationRun& run) {
 }  // namespace
 
 OperationState runDownload(OperationRun& run) {
-  WorkingState& state = run.state;
-  const std::optional<CifBlock> cif =
-      LoadCif(state.programDir(), state.chipModelName(), run.language, state.reporter());
+  const ProgramToWrite& program = run.request.program;
+  Reporter& reporter = run.state.reporter();
+  const std::optional<CifBlock> cif = LoadCif(run.state.programDir(), program.chip.model, run.language, reporter);
   if (!cif) {
     run.log(TextId::CifReadFailed);
     return OperationState::Failed;
   }
   // What goes to the programmer: the file's program with the serial reserved for it. The
   // project file keeps the engineer's starting serial.
-  ProgramImage image = state.image();
+  ProgramImage image = program.image;
   if (!imageStorable(run, image)) return OperationState::Failed;
   // Allowed (a blank chip has its uses), but more often a file that was never opened.
-  if (usedWords(image, state.blankWord()) == 0) run.log(TextId::DownloadNoCode);
+  if (usedWords(image, program.chip.info.blankWord()) == 0) run.log(TextId::DownloadNoCode);
 
   if (!run.openDevice()) return OperationState::Failed;
   const Identity identity = identifyProgrammer(run);
-  if (!matchConnectedProgrammer(image.protection.uids, identity.uid, run.language, state.reporter())) {
+  if (!matchConnectedProgrammer(image.protection.uids, identity.uid, run.language, reporter)) {
     return OperationState::Failed;
   }
   const bool limited = image.head.programLimit() != 0;
-  if ((limited || state.chipInfo().checkFirmwareVersion) && !checkFirmwareVersion(run, identity)) {
+  if ((limited || program.chip.info.checkFirmwareVersion) && !checkFirmwareVersion(run, identity)) {
     return OperationState::Failed;
   }
   CountTables tables;
@@ -182,14 +181,13 @@ OperationState runDownload(OperationRun& run) {
   if (!reserveSerialBlock(run, image, debuggerType)) return OperationState::Failed;
 
   if (!writeProgram(run, image)) return OperationState::Failed;
-  // Writing computed the signature into the ConfigBlock; the file keeps it as before.
-  state.image().config = image.config;
   if (!writeCif(run, *cif, image.head.codeWords() / 16)) return OperationState::Failed;
   if (limited) {
     if (!storeCountTables(run, tables)) return OperationState::Failed;
-    if (image.protection.downloadLimit != 0) state.appendLog(downloadNote);
+    if (image.protection.downloadLimit != 0) run.state.appendLog(downloadNote);
   }
-  if (run.request.saveProjectFile) autoSave(state);
+  // Writing computed the signature into the ConfigBlock; the project keeps it as before.
+  run.outcome.writtenConfig = image.config;
 
   const bool done = debuggerType ? programOneChip(run, image) : restartProgrammer(run);
   return done ? OperationState::Passed : OperationState::Failed;

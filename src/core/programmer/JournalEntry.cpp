@@ -13,14 +13,15 @@ namespace kt90 {
 
 namespace {
 
-void addProgram(JournalRecord& record, const std::string& programFile, const WorkingState& state) {
+void addProgram(JournalRecord& record, const std::string& programFile, const ProgramImage& program,
+                const std::string& model) {
   std::error_code error;
   const std::filesystem::path file = pathFromUtf8(programFile);
   const std::filesystem::path absolute = file.empty() ? file : std::filesystem::absolute(file, error);
   record.file = pathToUtf8(error ? file : absolute);
-  record.model = state.chipModelName();
+  record.model = model;
   // The checksum computes the signature into the image: work on a copy.
-  ProgramImage image = state.image();
+  ProgramImage image = program;
   record.codeCrc = crc16(image.programBytes());
   record.fileChecksum = fileChecksum(image);
   record.programLimit = image.head.programLimit();
@@ -30,7 +31,7 @@ void addProgram(JournalRecord& record, const std::string& programFile, const Wor
 }  // namespace
 
 JournalRecord journalRecord(FinishedOperation&& finished, const OperationRequest& request,
-                            const OperationOutcome& outcome, const WorkingState& state) {
+                            const OperationOutcome& outcome) {
   JournalRecord record;
   record.time = journalTime(finished.start);
   record.durationMs = finished.duration.count();
@@ -49,10 +50,13 @@ JournalRecord journalRecord(FinishedOperation&& finished, const OperationRequest
     record.countersSuccesses = outcome.counters->successes;
   }
   record.log = std::move(finished.log);
-  // A download names the file it sent; a passed upload the file it saved into (the state's).
-  if (request.op == DeviceOperation::Download) addProgram(record, request.programFile, state);
-  if (request.op == DeviceOperation::Upload && record.passed) addProgram(record, state.fileName(), state);
-  if (request.op == DeviceOperation::ReadChip) record.model = state.chipModelName();
+  // A download names the file and program it sent; an upload the program it brought back
+  // (no file holds it yet); a read the chip it read.
+  const ChipTarget& chip = request.program.chip;
+  if (request.op == DeviceOperation::Download)
+    addProgram(record, request.programFile, request.program.image, chip.model);
+  if (outcome.uploaded) addProgram(record, std::string(), outcome.uploaded->image, outcome.uploaded->chip.model);
+  if (request.op == DeviceOperation::ReadChip) record.model = chip.model;
   return record;
 }
 

@@ -16,10 +16,9 @@ struct FinishedOperation {
   std::vector<std::string> log;
 };
 
-// The journal's record of a finished operation: the programmer and file the request named,
-// what the outcome learnt, and from the working state the program it moved (a download's,
-// a passed upload's, the chip model of a read).
+// The journal's record of a finished operation: the programmer, file and program the request
+// named, and what the outcome learnt (an upload's program among it).
 JournalRecord journalRecord(FinishedOperation&& finished, const OperationRequest& request,
-                            const OperationOutcome& outcome, const WorkingState& state);
+                            const OperationOutcome& outcome);
 
 }  // namespace kt90

@@ -14,6 +14,13 @@ struct ProductionCounters {
   double yieldPercent = 0.0;
 };
 
+// A passed upload's program, and the chip its head names with that chip's definition values.
+struct UploadedProgram {
+  ProgramImage image;
+  ChipInfo info;
+  ChipLookup chip;
+};
+
 // What one device operation came to. The journal record, the CLI's JSON and table, the gang
 // and the window all read these fields; a value is present only when this operation learnt it.
 struct OperationOutcome {
@@ -27,6 +34,9 @@ struct OperationOutcome {
   std::string rollingCode;                             // the serial bytes it reported, as ROL_CODE: shows them
   std::optional<std::uint64_t> serialFirst;            // the block of serials reserved for this download
   std::optional<std::uint64_t> serialLast;
+  std::optional<ConfigBlock> writtenConfig;  // a download that stored the whole program: the
+                                             // ConfigBlock it wrote, signature in it, for the project
+  std::optional<UploadedProgram> uploaded;   // a passed upload's program, for the project
   std::optional<ProductionCounters> counters;
   std::optional<std::uint32_t> hardwareResult;  // the self-tests' answer
   std::string reason;                           // why it failed: the last line it logged

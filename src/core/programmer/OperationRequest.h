@@ -3,6 +3,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+
+#include "core/programmer/ProgramToWrite.h"
 
 namespace kt90 {
 
@@ -18,18 +21,22 @@ inline constexpr DeviceOperation kDeviceOperations[] = {
 // programmer's firmware, or also then when it allowed a downgrade.
 enum class FirmwareConsent { RefuseDowngrade, AllowDowngrade, AskUser };
 
-// What one device operation is asked to do. The program image and chip are the working
-// state's; everything that differs between a window, a single kt90ctl run and a gang member
-// is here.
+// What one device operation is asked to do: everything that differs between a window, a
+// single kt90ctl run and a gang member is here. The working state it runs with only hears
+// the log and the operation states (and, for an upload or a read, shows what came back).
 struct OperationRequest {
   DeviceOperation op = DeviceOperation::Download;
+  // The program and chip, taken from the project when the operation was asked for.
+  ProgramToWrite program;
   // What the driver opens: a serial port's name or path (the emulator ignores it).
   std::string devicePort;
   // How the log and the journal name the programmer: the port as given, or "sim:PATH".
   std::string port;
   // The program file a download sends, as the journal names it (absolute).
   std::string programFile;
-  // A download saves the project file after writing it (a gang saves once, at the end).
+  // The working state holds the project `program` was taken from: a download that stored the
+  // program keeps what it learnt there and saves the project file. A gang's programmers do
+  // not; the gang does it once, at the end.
   bool saveProjectFile = true;
   // The serials of a stand-alone download whose file has no program limit.
   std::optional<std::uint64_t> serialCount;
@@ -41,10 +48,12 @@ struct OperationRequest {
   FirmwareConsent firmware = FirmwareConsent::RefuseDowngrade;
 };
 
-// The request for `op` on a programmer opened as `devicePort` and named `port`.
-inline OperationRequest operationRequest(DeviceOperation op, std::string devicePort, std::string port) {
+// The request for `op` with `program` on a programmer opened as `devicePort` and named `port`.
+inline OperationRequest operationRequest(DeviceOperation op, ProgramToWrite program, std::string devicePort,
+                                         std::string port) {
   OperationRequest request;
   request.op = op;
+  request.program = std::move(program);
   request.devicePort = std::move(devicePort);
   request.port = std::move(port);
   return request;

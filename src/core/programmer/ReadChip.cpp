@@ -81,14 +81,14 @@ void logReadFigures(OperationRun& run, const std::array<std::uint8_t, 32>& optio
 
 OperationState runReadChip(OperationRun& run) {
   WorkingState& state = run.state;
-  const std::optional<CifBlock> cif =
-      LoadCif(state.programDir(), state.chipModelName(), run.language, state.reporter());
+  const ProgramToWrite& program = run.request.program;
+  const std::optional<CifBlock> cif = LoadCif(state.programDir(), program.chip.model, run.language, state.reporter());
   if (!cif) {
     run.log(TextId::CifReadFailed);
     return OperationState::Failed;
   }
   // Code words lie below the option words at 0x2000; more would read options as code.
-  const std::uint32_t words = state.image().head.codeWords();
+  const std::uint32_t words = program.image.head.codeWords();
   if (words > chipmap::kCodeWords) {
     run.log(TextId::ReadCodeSizeTooLarge, words);
     return OperationState::Failed;
@@ -100,7 +100,7 @@ OperationState runReadChip(OperationRun& run) {
     run.log(TextId::ReadFeatureFailed);
     return OperationState::Failed;
   }
-  if (!run.driver.ProPowerOn(state.chipInfo().password.data())) {
+  if (!run.driver.ProPowerOn(program.chip.info.password.data())) {
     run.log(TextId::ReadPowerOnFailed);
     return OperationState::Failed;
   }
@@ -115,7 +115,7 @@ OperationState runReadChip(OperationRun& run) {
     return OperationState::Failed;
   }
 
-  HeadArea record = headAreaOf(state.image());
+  HeadArea record = headAreaOf(program.image);
   std::copy(options.begin(), options.end(), record.begin() + 16);
   state.showCode(code);
   state.showReadSummary(record, code);

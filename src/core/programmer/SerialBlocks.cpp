@@ -68,7 +68,7 @@ bool reserveSerialBlock(OperationRun& run, ProgramImage& image, bool debuggerTyp
   const SerialBlockOwner owner{journalTime(std::chrono::system_clock::now()), stationName(), run.request.port,
                                run.outcome.uid, run.request.programFile};
   const SerialReservation reservation =
-      ledger->reserveSerials(serialSeries(image, run.state.chipModelName()), *count, owner);
+      ledger->reserveSerials(serialSeries(image, run.request.program.chip.model), *count, owner);
   if (!reservation.block) {
     if (reservation.remaining) {
       run.log(TextId::SerialBlockTooLarge, static_cast<unsigned long long>(*reservation.remaining),

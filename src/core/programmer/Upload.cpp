@@ -118,9 +118,10 @@ OperationState runUpload(OperationRun& run) {
   if (!run.openDevice()) return OperationState::Failed;
   identifyProgrammer(run);
 
-  // Read into a copy: a failure at any step leaves the working state's image as it was.
+  // Read into a copy of the request's program (what the programmer does not store stays
+  // the project's); the working state takes it only when every step passed.
   WorkingState& state = run.state;
-  ProgramImage scratch = state.image();
+  ProgramImage scratch = run.request.program.image;
   if (!readHeadAndCode(run, scratch) || !readTrailer(run, scratch) || !readConfigBlock(run, scratch)) {
     return OperationState::Failed;
   }
@@ -129,7 +130,7 @@ OperationState runUpload(OperationRun& run) {
   // under another chip's definition, so the upload stops there and changes nothing.
   const ChipLookup chip =
       lookUpChip(scratch.head, scratch.config.chipId(), state.chipList(), state.programDir(), state.language());
-  ChipInfo info = state.chipInfo();
+  ChipInfo info = run.request.program.chip.info;
   ProgramImage trial = scratch;
   RecordingReporter trialReport;
   const ChipContext context{state.programDir(), state.language(), chip.model,
@@ -140,11 +141,7 @@ OperationState runUpload(OperationRun& run) {
     return OperationState::Failed;
   }
 
-  state.adoptProgram(std::move(scratch), info, chip);
-  state.setOperationState(OperationState::Passed);
-  state.loadChipDefinition(false);
-  state.clearFileName();
-  state.markChanged();
+  run.outcome.uploaded = UploadedProgram{std::move(scratch), info, chip};
   return OperationState::Ready;
 }
 

@@ -21,13 +21,11 @@ JournalRecord record(const std::string& port) {
   return r;
 }
 
-class OutboxJournalTest : public ::testing::Test {
+class OutboxJournalTest : public test::PostgresSchemaTest {
  protected:
   void SetUp() override {
-    const std::string server = test::postgresServer();
-    if (server.empty()) GTEST_SKIP() << "no test server (KT90_TEST_POSTGRES)";
-    uri = test::freshPostgresSchema(server);
-    ASSERT_FALSE(uri.empty());
+    test::PostgresSchemaTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     folder = test::uniqueTempDir("outbox");
     std::filesystem::create_directories(folder);
     stationJournal = (folder / "journal.sqlite").string();
@@ -41,7 +39,6 @@ class OutboxJournalTest : public ::testing::Test {
   }
   OutboxJournalStore up() { return OutboxJournalStore(std::make_unique<PostgresJournalStore>(uri), stationJournal); }
 
-  std::string uri;
   std::filesystem::path folder;
   std::string stationJournal;
 };

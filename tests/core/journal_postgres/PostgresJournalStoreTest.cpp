@@ -26,16 +26,7 @@ JournalRecord record(const std::string& time, const std::string& port, bool pass
   return r;
 }
 
-class PostgresJournalTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const std::string server = test::postgresServer();
-    if (server.empty()) GTEST_SKIP() << "no test server (KT90_TEST_POSTGRES)";
-    uri = test::freshPostgresSchema(server);
-    ASSERT_FALSE(uri.empty());
-  }
-  std::string uri;
-};
+using PostgresJournalTest = test::PostgresSchemaTest;
 
 TEST_F(PostgresJournalTest, RecordsComeBackFilteredAndSummarised) {
   PostgresJournalStore store(uri);

@@ -247,5 +247,35 @@ TEST_F(Ops, ADownloadWithoutCodeWordsWarnsInTheLog) {
   }
 }
 
+// The download sends the request's program, whatever the working state holds by then; the
+// working state is left alone unless the request says it holds the project, which is then
+// saved.
+TEST_F(Ops, ADownloadSendsTheRequestsProgramAndLeavesTheProjectToItsOwner) {
+  start();
+  fillProgram(*state, 31);
+  const ProgramToWrite program = programToWrite(*state);
+  fillProgram(*state, 32);  // the window's program moved on after the request was made
+  const auto project = dir.path("work.vk");
+  state->setFileName(pathToUtf8(project));
+  ProgramImage sent = program.image;
+  chipSignature(sent);  // the ConfigBlock as the write computes it
+  const std::size_t codeBytes = std::size_t{2} * sent.head.codeWords();
+  for (const bool savesProject : {false, true}) {
+    SCOPED_TRACE(savesProject);
+    const ProgramImage before = state->image();
+    OperationRequest request = operationRequest(DeviceOperation::Download, program, harness.port(), harness.port());
+    request.saveProjectFile = savesProject;
+    const OperationOutcome outcome = runDeviceOperation(request, *state, *tracker, guard);
+    ASSERT_EQ(outcome.finalState, OperationState::Passed) << host.log.back();
+    EXPECT_TRUE(std::equal(sent.code().begin(), sent.code().begin() + codeBytes, &storage()[storage::kCode]));
+    EXPECT_TRUE(std::equal(sent.config.bytes.begin(), sent.config.bytes.end(), &storage()[storage::kConfigBlock]));
+    ASSERT_TRUE(outcome.writtenConfig);
+    EXPECT_EQ(outcome.writtenConfig->bytes, sent.config.bytes);
+    // Saving computes the project's own checksums into it; its code stays the window's.
+    EXPECT_TRUE(savesProject ? state->image().code() == before.code() : state->image() == before);
+    EXPECT_EQ(std::filesystem::exists(project), savesProject);
+  }
+}
+
 }  // namespace
 }  // namespace kt90::testing

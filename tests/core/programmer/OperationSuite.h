@@ -20,6 +20,7 @@
 #include "core/progfile/Checksums.h"
 #include "core/progfile/Crc16.h"
 #include "core/programmer/DeviceOperations.h"
+#include "core/programmer/ProgramToWrite.h"
 #include "core/programmer/StorageMap.h"
 #include "core/text/Format.h"
 #include "core/text/StringTable.h"
@@ -67,7 +68,7 @@ class OperationSuite : public ::testing::Test {
     tracker = std::make_unique<TrackingDriver>(harness.driver());
   }
   OperationOutcome run(DeviceOperation op, FirmwareConsent firmware = FirmwareConsent::RefuseDowngrade) {
-    OperationRequest request = operationRequest(op, harness.port(), harness.port());
+    OperationRequest request = operationRequest(op, programToWrite(*state), harness.port(), harness.port());
     request.firmware = firmware;
     request.serialLedger = ledger;
     request.serialCount = serialCount;

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QMenu>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
@@ -31,6 +32,12 @@ bool copyFolder(const QString& from, const QString& to) {
     }
   }
   return true;
+}
+
+void chooseEmulator(CKT90EXEDlg& w) {
+  for (QAction* action : w.portMenu()->menu()->actions()) {
+    if (action->text().contains("emulator")) action->trigger();
+  }
 }
 
 void prepareApplication() {

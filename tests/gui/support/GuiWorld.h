@@ -41,6 +41,9 @@ class GuiWorld {
 // Copies a folder with everything below it.
 bool copyFolder(const QString& from, const QString& to);
 
+// Points the window at the emulated programmer, as its port menu does.
+void chooseEmulator(CKT90EXEDlg& w);
+
 // Sets up the application of a test executable: offscreen-friendly resources and a
 // profile location in a temporary folder.
 void prepareApplication();

@@ -10,8 +10,10 @@ namespace {
 
 constexpr const char* kTimedOut = "the journal server did not answer in time";
 
+// libpq's messages run on with hints on indented lines; a log line takes the first.
 std::string trimmed(const char* message) {
   std::string text = message ? message : "";
+  text = text.substr(0, text.find('\n'));
   while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
   return text;
 }

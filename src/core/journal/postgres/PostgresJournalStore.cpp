@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/journal/JournalColumns.h"
 #include "core/journal/SerialArithmetic.h"
 #include "core/journal/postgres/PostgresLocation.h"
 #include "core/journal/postgres/PostgresSchema.h"
@@ -16,82 +17,39 @@ using postgres::Outcome;
 using postgres::Param;
 using postgres::Result;
 
-constexpr const char* kColumns =
-    "time, duration_ms, host, operation, port, passed, result_code, programmer_uid, firmware_version, file, model, "
-    "code_crc, file_checksum, program_limit, download_limit, rolling_code, counters_total, counters_successes, log, "
-    "serial_first, serial_last";
-
 Param number(std::int64_t value) { return std::to_string(value); }
-Param number(const std::optional<std::int64_t>& value) { return value ? number(*value) : std::nullopt; }
-Param serial(const std::optional<std::uint64_t>& value) { return value ? Param(std::to_string(*value)) : std::nullopt; }
-std::optional<std::uint64_t> serialAt(const Result& rows, int row, int column) {
-  if (rows.isNull(row, column)) return std::nullopt;
-  return std::stoull(rows.text(row, column));
+
+// The server takes every value as text; 1 and 0 are booleans to it.
+Param param(const ColumnValue& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) return *text;
+  if (const auto* number = std::get_if<std::int64_t>(&value)) return std::to_string(*number);
+  if (const auto* serial = std::get_if<std::uint64_t>(&value)) return std::to_string(*serial);
+  return std::nullopt;
 }
 
-std::string joinLines(const std::vector<std::string>& lines) {
-  std::string out;
-  for (std::size_t i = 0; i < lines.size(); ++i) out += (i ? "\n" : "") + lines[i];
+std::vector<Param> params(const std::vector<ColumnValue>& values) {
+  std::vector<Param> out;
+  for (const ColumnValue& value : values) out.push_back(param(value));
   return out;
 }
 
-std::vector<std::string> splitText(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = std::min(text.find(separator, start), text.size());
-    parts.push_back(text.substr(start, end - start));
-    start = end + 1;
+std::string dollar(int n) { return "$" + std::to_string(n); }
+
+class ServerRow : public RecordRow {
+ public:
+  ServerRow(const Result& rows, int row) : rows_(rows), row_(row) {}
+  std::string text(int column) const override { return rows_.text(row_, column); }
+  std::optional<std::int64_t> integer(int column) const override { return rows_.optionalInteger(row_, column); }
+  std::optional<std::uint64_t> serial(int column) const override {
+    if (rows_.isNull(row_, column)) return std::nullopt;
+    return std::stoull(rows_.text(row_, column));
   }
-  return parts;
-}
+  bool flag(int column) const override { return rows_.text(row_, column) == "t"; }
 
-// A row of "SELECT id, <kColumns>".
-JournalRecord recordAt(const Result& rows, int row) {
-  JournalRecord r;
-  r.id = rows.integer(row, 0);
-  r.time = rows.text(row, 1);
-  r.durationMs = rows.integer(row, 2);
-  r.host = rows.text(row, 3);
-  r.operation = rows.text(row, 4);
-  r.port = rows.text(row, 5);
-  r.passed = rows.text(row, 6) == "t";
-  r.resultCode = rows.optionalInteger(row, 7);
-  r.programmerUid = rows.text(row, 8);
-  r.firmwareVersion = rows.text(row, 9);
-  r.file = rows.text(row, 10);
-  r.model = rows.text(row, 11);
-  r.codeCrc = rows.optionalInteger(row, 12);
-  r.fileChecksum = rows.optionalInteger(row, 13);
-  r.programLimit = rows.optionalInteger(row, 14);
-  r.downloadLimit = rows.optionalInteger(row, 15);
-  r.rollingCode = rows.text(row, 16);
-  r.countersTotal = rows.optionalInteger(row, 17);
-  r.countersSuccesses = rows.optionalInteger(row, 18);
-  r.log = splitText(rows.text(row, 19), '\n');
-  r.serialFirst = serialAt(rows, row, 20);
-  r.serialLast = serialAt(rows, row, 21);
-  return r;
-}
-
-// The WHERE clause of `filter`, its values appended to `params` in order.
-std::string whereClause(const JournalFilter& filter, std::vector<Param>& params, const char* extra = nullptr) {
-  std::vector<std::string> terms;
-  auto term = [&](const char* sql, Param value) {
-    params.push_back(std::move(value));
-    terms.push_back(std::string(sql) + "$" + std::to_string(params.size()));
-  };
-  if (!filter.since.empty()) term("time >= ", filter.since);
-  if (!filter.until.empty()) term("time < ", filter.until);
-  if (!filter.port.empty()) term("port = ", filter.port);
-  if (!filter.operation.empty()) term("operation = ", filter.operation);
-  if (filter.passed) term("passed = ", std::string(*filter.passed ? "true" : "false"));
-  if (filter.afterId > 0) term("id > ", std::to_string(filter.afterId));
-  if (extra) terms.emplace_back(extra);
-  std::string out;
-  for (std::size_t i = 0; i < terms.size(); ++i) out += (i ? " AND " : " WHERE ") + terms[i];
-  return out;
-}
+ private:
+  const Result& rows_;
+  int row_;
+};
 
 }  // namespace
 
@@ -123,37 +81,21 @@ JournalAppend PostgresJournalStore::forward(const JournalRecord& record, const s
 JournalAppend PostgresJournalStore::insert(const JournalRecord& record, const Param& origin, const Param& stationRecord,
                                            Clock::time_point deadline) {
   if (std::string error = reach(deadline); !error.empty()) return JournalAppend{0, reason(error)};
-  const std::vector<Param> params = {record.time,
-                                     number(record.durationMs),
-                                     record.host,
-                                     record.operation,
-                                     record.port,
-                                     std::string(record.passed ? "true" : "false"),
-                                     number(record.resultCode),
-                                     record.programmerUid,
-                                     record.firmwareVersion,
-                                     record.file,
-                                     record.model,
-                                     number(record.codeCrc),
-                                     number(record.fileChecksum),
-                                     number(record.programLimit),
-                                     number(record.downloadLimit),
-                                     record.rollingCode,
-                                     number(record.countersTotal),
-                                     number(record.countersSuccesses),
-                                     joinLines(record.log),
-                                     serial(record.serialFirst),
-                                     serial(record.serialLast),
-                                     origin,
-                                     stationRecord};
+  std::vector<Param> values = params(recordValues(record));
+  values.push_back(origin);
+  values.push_back(stationRecord);
+  std::string placeholders;
+  for (int n = 1; n <= kRecordColumnCount + 2; ++n) placeholders += (n > 1 ? ", " : "") + dollar(n);
+  const std::string originAt = dollar(kRecordColumnCount + 1);
+  const std::string stationRecordAt = dollar(kRecordColumnCount + 2);
   // A record sent again after its answer was lost is found by its station id, not stored twice.
-  const std::string sql = std::string("WITH added AS (INSERT INTO record (") + kColumns +
-                          ", origin, station_record) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, "
-                          "$14, $15, $16, $17, $18, $19, $20, $21, $22, $23) ON CONFLICT (origin, station_record) "
-                          "DO NOTHING RETURNING id) SELECT id FROM added UNION ALL "
-                          "SELECT id FROM record WHERE origin = $22 AND station_record = $23 LIMIT 1";
+  const std::string sql = std::string("WITH added AS (INSERT INTO record (") + kRecordColumns +
+                          ", origin, station_record) VALUES (" + placeholders +
+                          ") ON CONFLICT (origin, station_record) DO NOTHING RETURNING id) SELECT id FROM added "
+                          "UNION ALL SELECT id FROM record WHERE origin = " + originAt +
+                          " AND station_record = " + stationRecordAt + " LIMIT 1";
   Result rows;
-  const Outcome outcome = db_.exec(sql, params, &rows, deadline);
+  const Outcome outcome = db_.exec(sql, values, &rows, deadline);
   if (!outcome.ok()) return JournalAppend{0, reason(outcome.error)};
   return JournalAppend{rows.rows() > 0 ? rows.integer(0, 0) : 0, {}};
 }
@@ -164,14 +106,14 @@ std::string PostgresJournalStore::query(const JournalFilter& filter, std::vector
   const std::lock_guard lock(mutex_);
   const Clock::time_point deadline = Clock::now() + kReadBudget;
   if (std::string error = reach(deadline); !error.empty()) return reason(error);
-  std::vector<Param> params;
-  std::string sql =
-      std::string("SELECT id, ") + kColumns + " FROM record" + whereClause(filter, params) + " ORDER BY id DESC";
+  std::vector<ColumnValue> values;
+  std::string sql = std::string("SELECT id, ") + kRecordColumns + " FROM record" +
+                    filterClause(filter, values, dollar) + " ORDER BY id DESC";
   if (filter.limit != 0) sql += " LIMIT " + std::to_string(filter.limit);
   Result rows;
-  const Outcome outcome = db_.exec(sql, params, &rows, deadline);
+  const Outcome outcome = db_.exec(sql, params(values), &rows, deadline);
   if (!outcome.ok()) return reason(outcome.error);
-  for (int i = 0; i < rows.rows(); ++i) records.push_back(recordAt(rows, i));
+  for (int i = 0; i < rows.rows(); ++i) records.push_back(recordFromRow(ServerRow(rows, i)));
   if (!newestFirst) std::reverse(records.begin(), records.end());
   return {};
 }
@@ -181,22 +123,16 @@ std::string PostgresJournalStore::summarise(const JournalFilter& filter, std::ve
   const std::lock_guard lock(mutex_);
   const Clock::time_point deadline = Clock::now() + kReadBudget;
   if (std::string error = reach(deadline); !error.empty()) return reason(error);
-  std::vector<Param> params;
+  std::vector<ColumnValue> values;
   const std::string sql = "SELECT model, file_checksum, COUNT(*), COUNT(*) FILTER (WHERE passed) FROM record" +
-                          whereClause(filter, params, "model <> ''") +
+                          filterClause(filter, values, dollar, "model <> ''") +
                           " GROUP BY model, file_checksum ORDER BY model, file_checksum";
   Result result;
-  const Outcome outcome = db_.exec(sql, params, &result, deadline);
+  const Outcome outcome = db_.exec(sql, params(values), &result, deadline);
   if (!outcome.ok()) return reason(outcome.error);
   for (int i = 0; i < result.rows(); ++i) {
-    JournalSummaryRow row;
-    row.model = result.text(i, 0);
-    row.fileChecksum = result.optionalInteger(i, 1);
-    row.operations = result.integer(i, 2);
-    row.passed = result.integer(i, 3);
-    row.failed = row.operations - row.passed;
-    row.yieldPercent = row.operations == 0 ? 0.0 : 100.0 * static_cast<double>(row.passed) / row.operations;
-    rows.push_back(row);
+    rows.push_back(summaryRow(result.text(i, 0), result.optionalInteger(i, 1), result.integer(i, 2),
+                              result.integer(i, 3)));
   }
   return {};
 }
