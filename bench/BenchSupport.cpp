@@ -41,6 +41,19 @@ void SimServer::stop() {
   pid_ = -1;
 }
 
+MemoryProfile BenchProject::englishQd45c8k() {
+  MemoryProfile profile;
+  profile.writeInt(profile::kLanguage, kEnglish);
+  profile.writeString(profile::kChip, "QD45C8K");
+  return profile;
+}
+
+BenchProject::BenchProject(const std::string& dataDir)
+    : profile(englishQd45c8k()), state(host, profile, dataDir) {
+  state.start();
+  prepareImage(state);
+}
+
 void prepareImage(WorkingState& state) {
   ProgramImage& image = state.image();
   image.head.setCodeWords(8192);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/app/Host.h"
+#include "core/app/ProfileStore.h"
 #include "core/app/WorkingState.h"
 
 namespace kt90::bench {
@@ -40,5 +41,17 @@ class SimServer {
 
 // 8192 words of code, rolling code on, eight calibration entries, a limited file.
 void prepareImage(WorkingState& state);
+
+// A started working state for QD45C8K, in English, holding the program of prepareImage.
+class BenchProject {
+ public:
+  explicit BenchProject(const std::string& dataDir);
+  QuietHost host;
+  MemoryProfile profile;
+  WorkingState state;
+
+ private:
+  static MemoryProfile englishQd45c8k();
+};
 
 }  // namespace kt90::bench

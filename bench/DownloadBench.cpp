@@ -142,13 +142,9 @@ int run(int argc, char** argv) {
     if (std::strcmp(argv[i], "--data-dir") == 0) dataDir = argv[i + 1];
   }
   QCoreApplication app(argc, argv);
-  QuietHost host;
-  MemoryProfile profile;
-  profile.writeInt(profile::kLanguage, kEnglish);
-  profile.writeString(profile::kChip, "QD45C8K");
-  WorkingState state(host, profile, dataDir);
-  state.start();
-  prepareImage(state);
+  BenchProject project(dataDir);
+  QuietHost& host = project.host;
+  WorkingState& state = project.state;
 
   std::vector<Result> results(4);
   results[0].name = "in-process emulator";

@@ -60,13 +60,9 @@ int run(int argc, char** argv) {
     if (std::strcmp(argv[i], "--programmers") == 0) programmers = std::max(2, std::atoi(argv[i + 1]));
     if (std::strcmp(argv[i], "--data-dir") == 0) dataDir = argv[i + 1];
   }
-  QuietHost host;
-  MemoryProfile profile;
-  profile.writeInt(profile::kLanguage, kEnglish);
-  profile.writeString(profile::kChip, "QD45C8K");
-  WorkingState state(host, profile, dataDir);
-  state.start();
-  prepareImage(state);
+  BenchProject project(dataDir);
+  QuietHost& host = project.host;
+  WorkingState& state = project.state;
   std::error_code error;
   const auto folder = std::filesystem::temp_directory_path() / ("kt90-gang-bench-" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder, error);
