@@ -5,10 +5,6 @@
 
 namespace kt90::wire {
 
-// "COM7", "com7" and "\\.\COM12" all name \\.\COMn, the form every COM number opens by;
-// other texts are used as they are.
-std::string comPortPath(const std::string& portName);
-
 // Bytes over a Windows COM port (Windows builds only). Reads wait with a total timeout up
 // to the deadline and a short gap between bytes, so a burst is handed over as soon as the
 // line pauses; the mode that returns on the first byte is not used (wine ignores it).

@@ -1,5 +1,6 @@
 #include "wire/ComPortList.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 
@@ -56,6 +57,14 @@ bool comPortBefore(const std::string& a, const std::string& b) {
   if (na && nb) return *na < *nb;
   if (na || nb) return na.has_value();
   return a < b;
+}
+
+std::string comPortPath(const std::string& portName) {
+  std::string upper = portName;
+  std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+  const bool bare = upper.size() > 3 && upper.compare(0, 3, "COM") == 0 &&
+                    std::all_of(upper.begin() + 3, upper.end(), [](unsigned char c) { return std::isdigit(c); });
+  return bare ? "\\\\.\\" + upper : portName;
 }
 
 }  // namespace kt90::wire

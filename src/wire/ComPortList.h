@@ -26,6 +26,10 @@ std::optional<std::pair<std::uint16_t, std::uint16_t>> usbIdsFromDeviceKey(std::
 // "USB Serial Device (COM5)" gives "USB Serial Device"; other texts stay as they are.
 std::string withoutPortSuffix(std::string_view friendlyName, std::string_view portName);
 
+// "COM7", "com7" and "\\.\COM12" all name \\.\COMn, the form every COM number opens by;
+// other texts are used as they are.
+std::string comPortPath(const std::string& portName);
+
 // COM2 before COM10; other names after them, by text.
 bool comPortBefore(const std::string& a, const std::string& b);
 

@@ -5,6 +5,7 @@
 
 #include "core/base/WideText.h"
 #include "wire/ComPort.h"
+#include "wire/ComPortList.h"
 
 namespace kt90::wire {
 
@@ -23,14 +24,6 @@ DWORD msLeft(Deadline deadline) {
 HANDLE handleOf(void* handle) { return static_cast<HANDLE>(handle); }
 
 }  // namespace
-
-std::string comPortPath(const std::string& portName) {
-  std::string upper = portName;
-  std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
-  const bool bare = upper.size() > 3 && upper.compare(0, 3, "COM") == 0 &&
-                    std::all_of(upper.begin() + 3, upper.end(), [](unsigned char c) { return std::isdigit(c); });
-  return bare ? "\\\\.\\" + upper : portName;
-}
 
 ComPortTransport::~ComPortTransport() { close(); }
 

@@ -22,6 +22,13 @@ TEST(ComPortList, ReadsTheRegistrysNames) {
   EXPECT_EQ(withoutPortSuffix("USB Serial Device (COM5)", "COM6"), "USB Serial Device (COM5)");
   EXPECT_EQ(withoutPortSuffix(" (COM5)", "COM5"), " (COM5)");
 
+  EXPECT_EQ(comPortPath("COM7"), "\\\\.\\COM7");
+  EXPECT_EQ(comPortPath("com12"), "\\\\.\\COM12");
+  EXPECT_EQ(comPortPath("\\\\.\\COM12"), "\\\\.\\COM12");
+  EXPECT_EQ(comPortPath("COM"), "COM");
+  EXPECT_EQ(comPortPath("COM1a"), "COM1a");
+  EXPECT_EQ(comPortPath("CNCA0"), "CNCA0");
+
   std::vector<std::string> ports{"COM10", "CNCA0", "COM2", "com1", "COM9"};
   std::sort(ports.begin(), ports.end(), comPortBefore);
   EXPECT_EQ(ports, (std::vector<std::string>{"com1", "COM2", "COM9", "COM10", "CNCA0"}));
