@@ -1,7 +1,5 @@
 #include "core/journal/JournalColumns.h"
 
-#include <algorithm>
-
 namespace kt90 {
 
 const char* const kRecordColumns =
@@ -25,14 +23,16 @@ std::string joinLines(const std::vector<std::string>& lines) {
   return out;
 }
 
+// Every line back, an empty last one too; only an empty text is no lines at all.
 std::vector<std::string> splitLines(const std::string& text) {
   std::vector<std::string> lines;
+  if (text.empty()) return lines;
   std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = std::min(text.find('\n', start), text.size());
+  for (std::size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', start)) {
     lines.push_back(text.substr(start, end - start));
     start = end + 1;
   }
+  lines.push_back(text.substr(start));
   return lines;
 }
 

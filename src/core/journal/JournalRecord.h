@@ -31,6 +31,8 @@ struct JournalRecord {
   std::optional<std::int64_t> countersTotal;  // the production counters, when read
   std::optional<std::int64_t> countersSuccesses;
   std::vector<std::string> log;
+
+  bool operator==(const JournalRecord&) const = default;
 };
 
 // "Passed" or "Failed".

@@ -8,6 +8,7 @@
 #include "core/journal/postgres/PostgresOpen.h"
 #include "core/journal/JournalSchema.h"
 #include "core/journal/JournalTime.h"
+#include "support/JournalRecords.h"
 #include "support/TempDir.h"
 
 namespace kt90 {
@@ -147,6 +148,12 @@ TEST_F(JournalTest, ALocationThatHoldsNoJournalIsRefusedNotStartedSilently) {
     EXPECT_NE(reason.find(c.says), std::string::npos) << reason;
   }
   EXPECT_FALSE(fs::exists(dir / "no-such-folder"));
+}
+
+TEST_F(JournalTest, EveryFieldComesBackAsWritten) {
+  JournalRecord whole = test::everyFieldSet();
+  whole.id = open()->append(whole).id;
+  EXPECT_EQ(all(), std::vector<JournalRecord>{whole});
 }
 
 TEST_F(JournalTest, FiltersAndSummarySelectTheRecords) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "core/journal/postgres/OutboxJournalStore.h"
+#include "support/JournalRecords.h"
 #include "support/PostgresServer.h"
 #include "support/TempDir.h"
 
@@ -46,10 +47,11 @@ class OutboxJournalTest : public test::PostgresSchemaTest {
 TEST_F(OutboxJournalTest, RecordsWaitWhileTheServerIsAwayAndArriveOnceInOrder) {
   {
     OutboxJournalStore station = away();
+    EXPECT_TRUE(station.append(test::everyFieldSet()).stored());
     for (const char* port : {"A", "B", "C"}) EXPECT_TRUE(station.append(record(port)).stored());
     std::int64_t pending = 0;
     ASSERT_EQ(station.pending(pending), "");
-    EXPECT_EQ(pending, 3);
+    EXPECT_EQ(pending, 4);
     std::int64_t forwarded = 0;
     EXPECT_NE(station.sync(forwarded), "");
   }
@@ -64,14 +66,18 @@ TEST_F(OutboxJournalTest, RecordsWaitWhileTheServerIsAwayAndArriveOnceInOrder) {
 
   std::int64_t forwarded = 0;
   ASSERT_EQ(station.sync(forwarded), "");
-  EXPECT_EQ(forwarded, 3);
+  EXPECT_EQ(forwarded, 4);
   ASSERT_EQ(station.sync(forwarded), "");
   EXPECT_EQ(forwarded, 0);
   EXPECT_TRUE(station.append(record("D")).stored());
   std::vector<JournalRecord> onServer;
   ASSERT_EQ(station.query({}, onServer, false), "");
-  ASSERT_EQ(onServer.size(), 4u);
-  EXPECT_EQ(onServer[0].port + onServer[1].port + onServer[2].port + onServer[3].port, "ABCD");
+  ASSERT_EQ(onServer.size(), 5u);
+  // Kept as the station's JSON, then stored on the server: every field as it was.
+  JournalRecord whole = test::everyFieldSet();
+  whole.id = onServer[0].id;
+  EXPECT_EQ(onServer[0], whole);
+  EXPECT_EQ(onServer[1].port + onServer[2].port + onServer[3].port + onServer[4].port, "ABCD");
   std::int64_t pending = -1;
   ASSERT_EQ(station.pending(pending), "");
   EXPECT_EQ(pending, 0);
