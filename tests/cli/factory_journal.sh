@@ -43,16 +43,19 @@ station st2 journal --json | python3 -c 'import json,sys; d=json.load(sys.stdin)
 # The server stopped in the middle of a gang download: downloads pass, records wait, and
 # after the restart --sync forwards each once.
 gang=(--sim "$work/g1.state" --sim "$work/g2.state" --sim "$work/g3.state")
-station st1 download "$sample" "${gang[@]}" >/dev/null || fail "gang before the stop"
+station st1 download "$sample" "${gang[@]}" >/dev/null 2>"$work/up.err" || fail "gang before the stop"
+# A server slower than the 2 s budget leaves a record waiting (said on stderr); it counts.
+before=$(station st1 journal --pending --json | sed 's/.*"pending":\([0-9]*\).*/\1/')
+[ "$before" = 0 ] || echo "note: $before records waited before the stop: $(cat "$work/up.err")"
 "$pgserver" stop "$KT90_TEST_POSTGRES_DIR"
 station st1 download "$sample" "${gang[@]}" >/dev/null 2>"$work/down.err" || fail "gang while the server is down"
 station st1 download "$sample" "${gang[@]}" >/dev/null 2>>"$work/down.err" || fail "second gang while down"
 pending=$(station st1 journal --pending --json)
-[ "$pending" = '{"ok":true,"pending":6}' ] || fail "waiting records: $pending"
+[ "$pending" = "{\"ok\":true,\"pending\":$((before + 6))}" ] || fail "waiting records: $pending"
 station st1 journal --sync >/dev/null 2>&1 && fail "--sync passed without a server"
 "$pgserver" restart "$KT90_TEST_POSTGRES_DIR"
 station st1 journal --sync --json >"$work/sync" || fail "--sync after the restart: $(cat "$work/sync")"
-grep -q '"forwarded":6' "$work/sync" || fail "forwarded: $(cat "$work/sync")"
+grep -q "\"forwarded\":$((before + 6))," "$work/sync" || fail "forwarded: $(cat "$work/sync")"
 station st1 journal --sync >/dev/null || fail "a second --sync"
 [ "$(sql "SELECT count(*) FROM record WHERE host = 'st1'")" = 15 ] || fail "after the restart: $(sql "SELECT count(*) FROM record WHERE host = 'st1'") records of st1, 15 expected"
 [ "$(sql "SELECT count(DISTINCT (origin, station_record)) FROM record")" = "$(sql "SELECT count(*) FROM record")" ] \
